@@ -1,0 +1,11 @@
+#pragma once
+
+#include "model/model_records.h"
+
+// One unit normal per face: the normalised (p0 - p1) x (p0 - p2).
+void ComputeObjectFaceNormals(ModelObject& object);
+
+// One normal per vertex: the normalised sum of the normals of the faces that
+// use it, added in ascending face order (each face once), so the rounded
+// float sums are those of scanning every face for every vertex.
+void ComputeObjectVertexNormals(ModelObject& object);

@@ -1,0 +1,58 @@
+#include "model/model_3ds.h"
+
+#include "geometry/normals.h"
+
+CModel3DS::CModel3DS(CStatusWindow* statusWindow, int statusId, std::string* text)
+    : m_pText(text), m_nStatusId(statusId), m_pStatusWnd(statusWindow)
+{
+}
+
+ModelObject* CModel3DS::GetObject(int index)
+{
+    return &m_pObjects[static_cast<std::size_t>(index)];
+}
+
+int CModel3DS::Load(CInputFile* file)
+{
+    return LoadFile(file, 0);
+}
+
+int CModel3DS::GetFrameCount()
+{
+    return m_nMode != 0 ? m_nObjects : m_nFrames;
+}
+
+int CModel3DS::GetObjectCount()
+{
+    return m_nObjects;
+}
+
+int CModel3DS::ComputeFaceNormals()
+{
+    for (int i = 0; i < GetObjectCount(); ++i)
+        ComputeObjectFaceNormals(*GetObject(i));
+    return 0;
+}
+
+int CModel3DS::ComputeVertexNormals()
+{
+    for (int i = 0; i < GetObjectCount(); ++i)
+        ComputeObjectVertexNormals(*GetObject(i));
+    return 0;
+}
+
+void CModel3DS::ShowMessage(const std::string& text)
+{
+    if (m_pText)
+        *m_pText = text;
+    if (m_pStatusWnd)
+        m_pStatusWnd->SetDlgItemText(m_nStatusId, m_pText ? *m_pText : text);
+}
+
+void CModel3DS::ShowProgress(const std::string& text)
+{
+    if (!m_pStatusWnd)
+        return;
+    m_pStatusWnd->SetDlgItemText(m_nStatusId, text);
+    m_pStatusWnd->UpdateWindow();
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "model/model_source.h"
+#include "model/status_window.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// A model read from a .3DS chunk file.
+class CModel3DS : public CModelSource
+{
+public:
+    // statusWindow may be null: messages then only reach *text.
+    CModel3DS(CStatusWindow* statusWindow, int statusId, std::string* text);
+
+    ModelObject* GetObject(int index) override;
+    int Load(CInputFile* file) override;
+    int GetFrameCount() override;
+    int GetObjectCount() override;
+
+    // mode 0: keyframe model; mode 1: morph sequence ordered by name.
+    int LoadFile(CInputFile* file, int mode);
+    int ReadChunks(CInputFile* file, std::uint32_t start, std::uint32_t length);
+
+    int ComputeFaceNormals();
+    int ComputeVertexNormals();
+
+    void SortObjects(int first, int last);
+    int PartitionSorted(int first, int last);
+    void OrderSortedPair(int i, int j);
+    void SwapSorted(int i, int j);
+
+    // The objects in name order (mode 1 only).
+    ModelObject* GetSorted(int index) { return m_ppSorted[index]; }
+    int GetFrameSegmentLength() const { return m_nFrames; }
+    int GetMode() const { return m_nMode; }
+
+private:
+    int WalkLevel(CInputFile* file, std::uint64_t start, std::uint64_t end, int depth);
+    int HandleChunk(CInputFile* file, std::uint16_t id, std::uint64_t dataStart, std::uint64_t chunkEnd, int depth);
+    int ReadObjectBlock(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd, int depth);
+    int ReadTriangleMesh(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd, int depth);
+    int ReadVertexList(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd);
+    int ReadFaceList(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd);
+    int ReadMapping(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd);
+    void ReadSegment(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd);
+    void ReadMaterialGroup(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd);
+    void ReadLocalAxes(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd);
+    void ReadNodeHeader(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd);
+    int ReadPositionOrScaleTrack(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd, bool scale);
+    int ReadRotationTrack(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd);
+    int CheckFaceIndices();
+    int CheckKeySlots(std::uint64_t fileLength);
+    ModelObject* CurrentObject();
+    ModelObject* NodeObject();
+
+    void ShowMessage(const std::string& text);
+    void ShowProgress(const std::string& text);
+
+    std::string* m_pText;
+    int m_nStatusId;
+    CStatusWindow* m_pStatusWnd;
+    int m_nMode = 0;
+    char m_szName[13] = {};
+    int m_nPointCount = -1;
+    int m_nFrames = 1;
+    int m_bReading = 0;
+    int m_nObjects = 0;
+    int m_nCurrent = -1;
+    int m_nNodeObject = 0;
+    std::vector<ModelObject> m_pObjects;
+    std::vector<ModelObject*> m_ppSorted;
+    // Whether each object's name was longer than the 12 characters kept.
+    std::vector<char> m_objectNameCut;
+    bool m_bNameCut = false;
+    std::uint64_t m_nRotationWork = 0;
+    std::uint64_t m_nRotationBudget = 0;
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "model/model_records.h"
+#include "platform/input_file.h"
+
+// A loaded model, seen by its clients.
+class CModelSource
+{
+public:
+    virtual ~CModelSource() = default;
+    virtual ModelObject* GetObject(int index) = 0;
+    virtual int Load(CInputFile* file) = 0;
+    virtual int GetFrameCount() = 0;
+    virtual int GetObjectCount() = 0;
+};

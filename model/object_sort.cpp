@@ -1,0 +1,75 @@
+#include "model/model_3ds.h"
+
+#include <cstring>
+#include <utility>
+
+namespace
+{
+// Names compare as zero-terminated byte strings, bytes unsigned.
+bool SortsBefore(const ModelObject* a, const ModelObject* b)
+{
+    return std::strcmp(a->name.c_str(), b->name.c_str()) < 0;
+}
+} // namespace
+
+void CModel3DS::SwapSorted(int i, int j)
+{
+    std::swap(m_ppSorted[static_cast<std::size_t>(i)], m_ppSorted[static_cast<std::size_t>(j)]);
+}
+
+void CModel3DS::OrderSortedPair(int i, int j)
+{
+    if (!SortsBefore(m_ppSorted[static_cast<std::size_t>(i)], m_ppSorted[static_cast<std::size_t>(j)]))
+        SwapSorted(i, j);
+}
+
+int CModel3DS::PartitionSorted(int first, int last)
+{
+    OrderSortedPair(first, first + 1);
+    OrderSortedPair(first + 1, first + 2);
+    OrderSortedPair(first + 1, first);
+    const ModelObject* pivot = m_ppSorted[static_cast<std::size_t>(first)];
+    int boundary = first + 1;
+    for (int j = first + 3; j <= last; ++j)
+    {
+        if (SortsBefore(m_ppSorted[static_cast<std::size_t>(j)], pivot))
+            SwapSorted(++boundary, j);
+    }
+    SwapSorted(first, boundary);
+    return boundary;
+}
+
+// Quicksort over disjoint ranges: the ranges are independent, so keeping the
+// pending left parts on an explicit stack gives the same order as recursion
+// while the depth of the call stack stays fixed whatever the file holds.
+void CModel3DS::SortObjects(int first, int last)
+{
+    std::vector<std::pair<int, int>> pending;
+    pending.emplace_back(first, last);
+    while (!pending.empty())
+    {
+        auto [low, high] = pending.back();
+        pending.pop_back();
+        for (;;)
+        {
+            const int count = high - low + 1;
+            if (count <= 1)
+                break;
+            if (count == 2)
+            {
+                OrderSortedPair(low, low + 1);
+                break;
+            }
+            if (count == 3)
+            {
+                OrderSortedPair(low, low + 1);
+                OrderSortedPair(low + 1, low + 2);
+                OrderSortedPair(low, low + 1);
+                break;
+            }
+            const int pivot = PartitionSorted(low, high);
+            pending.emplace_back(low, pivot - 1);
+            low = pivot + 1;
+        }
+    }
+}

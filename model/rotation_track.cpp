@@ -1,0 +1,120 @@
+#include "model/model_3ds.h"
+#include "model/read_operations.h"
+
+#include <algorithm>
+
+namespace
+{
+constexpr std::uint64_t kFirstKeyOffset = 14;
+constexpr std::uint64_t kRotationKeySize = 22;
+
+float Product(float a, float b)
+{
+    return static_cast<float>(static_cast<double>(a) * static_cast<double>(b));
+}
+
+float Sum(float a, float b)
+{
+    return static_cast<float>(static_cast<double>(a) + static_cast<double>(b));
+}
+
+float Along(float start, double t, float step)
+{
+    return static_cast<float>(static_cast<double>(start) + t * static_cast<double>(step));
+}
+
+// For every frame, the first keyed frame after it, or frameCount.
+std::vector<std::size_t> NextKeyedFrames(const std::vector<char>& keyed)
+{
+    std::vector<std::size_t> next(keyed.size());
+    std::size_t following = keyed.size();
+    for (std::size_t j = keyed.size(); j-- > 0;)
+    {
+        next[j] = following;
+        if (keyed[j])
+            following = j;
+    }
+    return next;
+}
+
+// Sums the keys into running totals, puts frames between two keys on the
+// straight line from the earlier total towards the later key, and multiplies
+// the frames after the last key by the last total.
+void FillRotations(std::vector<ModelVertex>& rotations, const std::vector<char>& keyed)
+{
+    const std::vector<std::size_t> next = NextKeyedFrames(keyed);
+    const std::size_t frameCount = rotations.size();
+    std::size_t previous = 0;
+    for (std::size_t j = 1; j < frameCount; ++j)
+    {
+        ModelVertex& slot = rotations[j];
+        const ModelVertex start = rotations[previous];
+        if (keyed[j])
+        {
+            slot.x = Sum(start.x, slot.x);
+            slot.y = Sum(start.y, slot.y);
+            slot.z = Sum(start.z, slot.z);
+            previous = j;
+            continue;
+        }
+        const std::size_t later = next[j];
+        if (later == frameCount)
+        {
+            for (std::size_t k = j; k < frameCount; ++k)
+            {
+                rotations[k].x = Product(start.x, rotations[k].x);
+                rotations[k].y = Product(start.y, rotations[k].y);
+                rotations[k].z = Product(start.z, rotations[k].z);
+            }
+            return;
+        }
+        const double t = static_cast<double>(j - previous) / static_cast<double>(later - previous);
+        slot.x = Along(start.x, t, rotations[later].x);
+        slot.y = Along(start.y, t, rotations[later].y);
+        slot.z = Along(start.z, t, rotations[later].z);
+    }
+}
+} // namespace
+
+int CModel3DS::ReadRotationTrack(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd)
+{
+    ModelObject* object = NodeObject();
+    if (!object)
+        return 1;
+    std::vector<ModelVertex>& rotations = object->rotationKeys;
+    // The fill-in touches every frame of the segment, so the number of
+    // tracks times the segment's length is bounded by the file's size.
+    m_nRotationWork += rotations.size();
+    if (m_nRotationWork > m_nRotationBudget)
+    {
+        ShowMessage("Error reading input file, its keyframe segment is too long.");
+        return 0;
+    }
+
+    file->Seek(dataStart + 10);
+    std::uint32_t count = 0;
+    if (!FitsInChunk(file, chunkEnd, 1, 2) || !ReadWord(file, count))
+        return 1;
+    const std::uint64_t firstKey = dataStart + kFirstKeyOffset;
+    if (chunkEnd <= firstKey)
+        count = 0;
+    else
+        count = static_cast<std::uint32_t>(std::min<std::uint64_t>(count, (chunkEnd - firstKey) / kRotationKeySize));
+
+    std::vector<char> keyed(rotations.size(), 0);
+    const std::uint8_t* key = file->Data() + firstKey;
+    for (std::uint32_t i = 0; i < count; ++i, key += kRotationKeySize)
+    {
+        const std::uint16_t frame = LoadWord(key);
+        if (frame >= rotations.size())
+            continue; // no slot for a key outside the segment
+        keyed[frame] = 1;
+        const float angle = frame == 0 ? 0.0f : LoadFloat(key + 6);
+        rotations[frame].x = Product(angle, LoadFloat(key + 10));
+        rotations[frame].y = Product(angle, LoadFloat(key + 14));
+        rotations[frame].z = Product(angle, LoadFloat(key + 18));
+    }
+    keyed[0] = 1;
+    FillRotations(rotations, keyed);
+    return 1;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A read-only file served from memory: the whole file is read once when it is
+// opened, and every later read is a bounds-checked copy out of that buffer.
+// A read that runs past the end delivers only the bytes that exist.
+class CInputFile
+{
+public:
+    CInputFile() = default;
+
+    // Reads the whole file; false when it cannot be opened or read (a folder
+    // counts as unreadable).
+    bool Open(const std::string& path);
+
+    // Serves the given bytes, for tests and fuzzing.
+    void OpenMemory(std::vector<std::uint8_t> bytes);
+
+    bool IsOpen() const { return m_bOpen; }
+    void Close();
+
+    // Moves to an absolute offset; an offset past the end is allowed and
+    // makes the next read deliver nothing.
+    void Seek(std::uint64_t offset) { m_nPosition = offset; }
+
+    // Copies up to count bytes and returns how many were copied.
+    std::size_t Read(void* buffer, std::size_t count);
+
+    std::uint64_t GetLength() const { return m_bytes.size(); }
+    std::uint64_t GetPosition() const { return m_nPosition; }
+
+    // The bytes from the current position to the end of the file.
+    std::uint64_t Remaining() const;
+    const std::uint8_t* Data() const { return m_bytes.data(); }
+
+private:
+    std::vector<std::uint8_t> m_bytes;
+    std::uint64_t m_nPosition = 0;
+    bool m_bOpen = false;
+};
