@@ -46,7 +46,7 @@ double VectorLength(ModelVertex a)
 void VectorNormalize(ModelVertex a, ModelVertex* out)
 {
     double length = VectorLength(a);
-    if (!(length != 0.0)) // zero, or NaN: leave the vector as it is
+    if (length == 0.0 || std::isnan(length)) // leave such a vector as it is
         length = 1.0;
     VectorScale(a, Rounded(1.0 / length), out);
 }
