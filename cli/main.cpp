@@ -1,0 +1,64 @@
+#include "cli/command_line_window.h"
+#include "cli/options.h"
+#include "convert/conversion_run.h"
+#include "convert/output_naming.h"
+#include "platform/version.h"
+
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace
+{
+enum ExitStatus : int
+{
+    kExitConverted = 0,
+    kExitConversionFailed = 1,
+    kExitUsageError = 2,
+};
+
+bool ConvertFile(const std::string& inputPath, const std::string& outputPath, bool flip)
+{
+    CCommandLineWindow window(inputPath, outputPath, flip);
+    bool flipUsed = false;
+    return RunConversion(window, flipUsed);
+}
+
+int ConvertAll(const ConvertOptions& options)
+{
+    int status = kExitConverted;
+    for (const std::string& input : options.inputs)
+    {
+        const std::string output = options.output ? *options.output : DefaultOutputName(input);
+        if (!ConvertFile(input, output, options.flip))
+            status = kExitConversionFailed;
+    }
+    return status;
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // A file size limit should fail the write, which the run reports and
+    // cleans up after, rather than kill the process mid-file.
+    std::signal(SIGXFSZ, SIG_IGN);
+
+    const ParsedCommandLine parsed = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    switch (parsed.action)
+    {
+    case CommandAction::ShowHelp:
+        std::fputs(UsageText().c_str(), stdout);
+        return kExitConverted;
+    case CommandAction::ShowVersion:
+        std::printf("%s %s\n", version::kProductName, version::kVersionString);
+        return kExitConverted;
+    case CommandAction::UsageError:
+        WriteWholeLine(2, parsed.error);
+        std::fputs(UsageText().c_str(), stderr);
+        return kExitUsageError;
+    case CommandAction::Convert:
+        break;
+    }
+    return ConvertAll(parsed.options);
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// What the converter was asked to do.
+struct ConvertOptions
+{
+    bool flip = false;
+    std::optional<std::string> output; // -o: only with exactly one input
+    std::vector<std::string> inputs;
+};
+
+enum class CommandAction
+{
+    Convert,
+    ShowHelp,
+    ShowVersion,
+    UsageError,
+};
+
+struct ParsedCommandLine
+{
+    CommandAction action = CommandAction::Convert;
+    ConvertOptions options;
+    std::string error; // a line beginning "Error", for UsageError
+};
+
+// Reads the arguments after the program name. "--" ends the options, so a
+// later argument is an input even when it begins with '-'.
+ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments);
+
+std::string UsageText();

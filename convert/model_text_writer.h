@@ -1,0 +1,60 @@
+#pragma once
+
+#include "model/model_records.h"
+#include "model/model_source.h"
+#include "platform/byte_sink.h"
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+// Writes the model text file: a header, then per object five lines, its
+// vertex lines and its face lines. Lines end in a line feed alone; numbers
+// are written independently of the process locale.
+//
+// Text collects in a buffer that goes to the sink whenever it fills and at
+// Finish(), so a sink sees few large writes.
+class CModelTextWriter
+{
+public:
+    static constexpr std::size_t kBufferSize = 64 * 1024;
+
+    // flip keeps each face's stored winding; otherwise faces are written reversed.
+    CModelTextWriter(CByteSink& sink, std::string textureName, bool flip);
+    ~CModelTextWriter();
+    CModelTextWriter(const CModelTextWriter&) = delete;
+    CModelTextWriter& operator=(const CModelTextWriter&) = delete;
+
+    void WriteHeader(int objectCount);
+    // The name line holds the name before its first '_'; "_T" and "_E" in the
+    // whole name set the texture and effect flags.
+    void WriteObject(const ModelObject& object);
+    // Hands the rest of the buffer to the sink. False when any write to the
+    // sink failed; nothing more is written after the first failure.
+    bool Finish();
+
+private:
+    void WriteVertexLine(const ModelVertex& vertex, const ModelVertex& normal);
+    void WriteFaceLine(const ModelFace& face);
+    void Append(std::string_view text);
+    void AppendInteger(long long value);
+    // Makes room for count bytes and returns where they go; Commit marks
+    // the bytes up to end as written.
+    char* Reserve(std::size_t count);
+    void Commit(char* end) { m_nUsed = static_cast<std::size_t>(end - m_pBuffer.get()); }
+    void FlushBuffer();
+
+    CByteSink& m_sink;
+    std::string m_strTextureName;
+    bool m_bFlip;
+    bool m_bFailed = false;
+    std::unique_ptr<char[]> m_pBuffer;
+    std::size_t m_nUsed = 0;
+};
+
+// The whole file for a loaded model with normals, through GetObjectCount and
+// GetObject. Names are read, not changed. False when the sink failed.
+bool WriteModelText(CModelSource& model, const std::string& textureName, bool flip, CByteSink& sink);
+
+// The same text, appended to out.
+void AppendModelText(CModelSource& model, const std::string& textureName, bool flip, std::string& out);

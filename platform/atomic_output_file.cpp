@@ -1,0 +1,217 @@
+#include "platform/atomic_output_file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+// Leaves room for the prefix and suffix within the usual 255-byte name limit.
+constexpr std::size_t kMaxNameStemBytes = 200;
+constexpr int kMaxNameAttempts = 100;
+
+unsigned NextTemporaryNumber()
+{
+    static unsigned counter = 0;
+    return counter++;
+}
+
+std::string TemporaryName(const std::string& folder, std::string_view fileName)
+{
+    return folder + "/." + std::string(fileName.substr(0, kMaxNameStemBytes)) + "."
+           + std::to_string(getpid()) + "-" + std::to_string(NextTemporaryNumber()) + ".tmp";
+}
+
+// A file system that cannot sync (EINVAL) still holds the data written.
+bool FlushToDisk(int descriptor)
+{
+    return fsync(descriptor) == 0 || errno == EINVAL;
+}
+
+// Runs a cleanup step without letting it overwrite the errno of the failure
+// being reported.
+template <typename Step>
+void KeepingErrno(Step step)
+{
+    const int saved = errno;
+    step();
+    errno = saved;
+}
+} // namespace
+
+CAtomicOutputFile::~CAtomicOutputFile()
+{
+    Discard();
+}
+
+bool CAtomicOutputFile::Create(const std::string& finalPath)
+{
+    Discard();
+    if (finalPath.empty())
+    {
+        errno = ENOENT;
+        return false;
+    }
+
+    std::filesystem::path target = finalPath;
+    int mode = 0666; // narrowed by the umask, as for any newly created file
+    struct stat info {};
+    if (stat(finalPath.c_str(), &info) == 0)
+    {
+        if (S_ISDIR(info.st_mode))
+        {
+            errno = EISDIR;
+            return false;
+        }
+        if (!S_ISREG(info.st_mode))
+            return OpenDirect(finalPath);
+        // Renaming would replace a file that the user may not write to.
+        if (access(finalPath.c_str(), W_OK) != 0)
+            return false;
+        // Replace the file a symbolic link points at, not the link.
+        std::error_code error;
+        std::filesystem::path resolved = std::filesystem::canonical(target, error);
+        if (!error)
+            target = std::move(resolved);
+        mode = static_cast<int>(info.st_mode & 07777);
+    }
+    else if (errno != ENOENT)
+    {
+        return false;
+    }
+
+    std::string folder = target.parent_path().string();
+    if (folder.empty())
+        folder = ".";
+    m_strFinalPath = target.string();
+    if (!CreateTemporary(folder, target.filename().string(), mode))
+    {
+        KeepingErrno([this] { Reset(); });
+        return false;
+    }
+    return true;
+}
+
+bool CAtomicOutputFile::CreateTemporary(const std::string& folder, const std::string& fileName, int mode)
+{
+    for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt)
+    {
+        std::string path = TemporaryName(folder, fileName);
+        const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor < 0)
+        {
+            if (errno == EEXIST)
+                continue;
+            return false;
+        }
+        m_nDescriptor = descriptor;
+        m_strWritingPath = std::move(path);
+        // An existing file keeps its permission bits; a new one gets the umask's.
+        if (mode != 0666 && fchmod(descriptor, static_cast<mode_t>(mode)) != 0)
+        {
+            KeepingErrno([this] { Discard(); });
+            return false;
+        }
+        return true;
+    }
+    errno = EEXIST;
+    return false;
+}
+
+bool CAtomicOutputFile::OpenDirect(const std::string& path)
+{
+    const int descriptor = open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    m_nDescriptor = descriptor;
+    m_bDirect = true;
+    m_strFinalPath = path;
+    m_strWritingPath = path;
+    return true;
+}
+
+bool CAtomicOutputFile::Write(const char* data, std::size_t count)
+{
+    if (m_nDescriptor < 0 || m_bFailed)
+    {
+        if (m_nDescriptor < 0)
+            errno = EBADF;
+        return false;
+    }
+    while (count > 0)
+    {
+        const ssize_t written = ::write(m_nDescriptor, data, count);
+        if (written < 0)
+        {
+            if (errno == EINTR)
+                continue;
+            m_bFailed = true;
+            return false;
+        }
+        data += written;
+        count -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+bool CAtomicOutputFile::CloseDescriptor()
+{
+    const int descriptor = m_nDescriptor;
+    m_nDescriptor = -1;
+    return close(descriptor) == 0;
+}
+
+bool CAtomicOutputFile::Commit()
+{
+    if (m_nDescriptor < 0)
+    {
+        errno = EBADF;
+        return false;
+    }
+    if (m_bFailed)
+    {
+        Discard();
+        errno = EIO;
+        return false;
+    }
+    if (m_bDirect)
+    {
+        const bool closed = CloseDescriptor();
+        KeepingErrno([this] { Reset(); });
+        return closed;
+    }
+    // fsync before the rename: otherwise a crash soon after could leave the
+    // final name pointing at a file whose data never reached the disk.
+    if (!FlushToDisk(m_nDescriptor) || !CloseDescriptor()
+        || std::rename(m_strWritingPath.c_str(), m_strFinalPath.c_str()) != 0)
+    {
+        KeepingErrno([this] { Discard(); });
+        return false;
+    }
+    Reset();
+    return true;
+}
+
+void CAtomicOutputFile::Discard()
+{
+    if (m_nDescriptor >= 0)
+        CloseDescriptor();
+    if (!m_bDirect && !m_strWritingPath.empty())
+        unlink(m_strWritingPath.c_str());
+    Reset();
+}
+
+void CAtomicOutputFile::Reset()
+{
+    m_nDescriptor = -1;
+    m_bDirect = false;
+    m_bFailed = false;
+    m_strFinalPath.clear();
+    m_strWritingPath.clear();
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "platform/byte_sink.h"
+
+#include <string>
+
+// An output file that appears under its final name only when complete.
+//
+// The bytes go to a temporary file in the final path's folder; Commit() flushes
+// it to disk and renames it over the final path in one step. Until then a file
+// that already had the final name stays untouched, and a failed or abandoned
+// output (Discard(), a failed Commit() or the destructor) removes the
+// temporary file, so no run leaves a truncated file behind.
+//
+// A final path that names an existing device or pipe is written directly,
+// since such a node must never be replaced by a regular file.
+class CAtomicOutputFile : public CByteSink
+{
+public:
+    CAtomicOutputFile() = default;
+    ~CAtomicOutputFile() override;
+    CAtomicOutputFile(const CAtomicOutputFile&) = delete;
+    CAtomicOutputFile& operator=(const CAtomicOutputFile&) = delete;
+
+    // False (errno set) when the file cannot be created: a missing or
+    // read-only folder, a final path that is a folder or a read-only file.
+    bool Create(const std::string& finalPath);
+
+    // Writes every byte, retrying short writes; false once a write failed
+    // (a full disk, a file size limit). Later writes then fail as well.
+    bool Write(const char* data, std::size_t count) override;
+
+    // Flushes, closes and renames over the final path. False (errno set) when
+    // any of that failed or an earlier Write failed; the temporary file is
+    // then removed and the final path keeps what it had.
+    bool Commit();
+
+    // Closes and removes the temporary file; the final path is not touched.
+    void Discard();
+
+    bool IsOpen() const { return m_nDescriptor >= 0; }
+    // The file being written: the temporary file, or the final path itself
+    // when that is a device or pipe.
+    const std::string& GetWritingPath() const { return m_strWritingPath; }
+
+private:
+    bool CreateTemporary(const std::string& folder, const std::string& fileName, int mode);
+    bool OpenDirect(const std::string& path);
+    bool CloseDescriptor();
+    void Reset();
+
+    int m_nDescriptor = -1;
+    bool m_bDirect = false;
+    bool m_bFailed = false;
+    std::string m_strFinalPath;
+    std::string m_strWritingPath;
+};
