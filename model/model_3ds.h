@@ -16,6 +16,14 @@ public:
     CModel3DS(CStatusWindow* statusWindow, int statusId, std::string* text);
 
     ModelObject* GetObject(int index) override;
+    // Mode 0: every object placed by its keys at that frame, merged into one
+    // object named after object 0 (an empty object when there are none);
+    // keys that an object lacks for the frame count as neutral. Mode 1: a
+    // copy of the frame-th object in name order. The name is appended to
+    // out's, the vertex and face arrays replaced, normals, pivot and keys
+    // left alone. A frame outside [0, GetFrameCount()) sets out->valid to 0
+    // and changes nothing else; a filled record gets valid 1.
+    void BuildFrame(int frame, ModelObject* out) override;
     int Load(CInputFile* file) override;
     int GetFrameCount() override;
     int GetObjectCount() override;
@@ -51,6 +59,9 @@ private:
     void ReadNodeHeader(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd);
     int ReadPositionOrScaleTrack(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd, bool scale);
     int ReadRotationTrack(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd);
+    bool CanBuildFrame(int frame);
+    void BuildKeyframedFrame(int frame, ModelObject* out);
+    void BuildMorphFrame(int frame, ModelObject* out);
     int CheckFaceIndices();
     int CheckKeySlots(std::uint64_t fileLength);
     ModelObject* CurrentObject();

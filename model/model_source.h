@@ -9,6 +9,8 @@ class CModelSource
 public:
     virtual ~CModelSource() = default;
     virtual ModelObject* GetObject(int index) = 0;
+    // Fills out with the whole model at that frame; see CModel3DS.
+    virtual void BuildFrame(int frame, ModelObject* out) = 0;
     virtual int Load(CInputFile* file) = 0;
     virtual int GetFrameCount() = 0;
     virtual int GetObjectCount() = 0;

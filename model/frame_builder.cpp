@@ -1,0 +1,144 @@
+#include "geometry/rotation.h"
+#include "model/model_3ds.h"
+
+#include <cstdint>
+#include <limits>
+
+namespace
+{
+const ModelVertex kNoOffset{0, 0, 0};
+const ModelVertex kNoScale{1, 1, 1};
+const ModelVertex kNoTurn{0, 0, 0};
+
+// A key slot of the frame, or the neutral value when the track has none: a
+// model whose arrays are shorter than its segment is placed as stored
+// instead of being read past its arrays.
+const ModelVertex& KeyAt(const std::vector<ModelVertex>& keys, int frame, const ModelVertex& neutral)
+{
+    if (frame < 0 || static_cast<std::size_t>(frame) >= keys.size())
+        return neutral;
+    return keys[static_cast<std::size_t>(frame)];
+}
+
+// The face's indices raised by vertexBase and its attributes; the reserved
+// words stay zero.
+ModelFace CopyFace(const ModelFace& source, std::int32_t vertexBase)
+{
+    ModelFace face;
+    for (int corner = 0; corner < 3; ++corner)
+        face.index[corner] = source.index[corner] + vertexBase;
+    face.skin = source.skin;
+    face.kind = source.kind;
+    face.flagW = source.flagW;
+    face.flagB = source.flagB;
+    face.flagF = source.flagF;
+    face.flagE = source.flagE;
+    face.flagN = source.flagN;
+    face.valueX = source.valueX;
+    face.valueC = source.valueC;
+    return face;
+}
+
+// One object's vertex at a frame: scaled about the pivot, turned about it by
+// the negated rotation vector (X, then Y, then Z), then moved by the offset.
+ModelVertex PlaceVertex(const ModelVertex& stored, const ModelVertex& pivot, const ModelVertex& offset,
+                        const ModelVertex& scale, const ModelVertex& turn)
+{
+    ModelVertex scaled;
+    scaled.x = static_cast<float>(double{scale.x} * (double{stored.x} - double{pivot.x}));
+    scaled.y = static_cast<float>(double{scale.y} * (double{stored.y} - double{pivot.y}));
+    scaled.z = static_cast<float>(double{scale.z} * (double{stored.z} - double{pivot.z}));
+    ModelVertex turned;
+    RotatePoint(scaled, -turn.x, -turn.y, -turn.z, &turned);
+    return ModelVertex{static_cast<float>((double{pivot.x} + double{turned.x}) + double{offset.x}),
+                       static_cast<float>((double{pivot.y} + double{turned.y}) + double{offset.y}),
+                       static_cast<float>((double{pivot.z} + double{turned.z}) + double{offset.z}), stored.u,
+                       stored.v};
+}
+
+void AppendPlacedObject(const ModelObject& object, int frame, std::vector<ModelVertex>& vertices,
+                        std::vector<ModelFace>& faces)
+{
+    const ModelVertex& offset = KeyAt(object.positionKeys, frame, kNoOffset);
+    const ModelVertex& scale = KeyAt(object.scaleKeys, frame, kNoScale);
+    const ModelVertex& turn = KeyAt(object.rotationKeys, frame, kNoTurn);
+    const auto vertexBase = static_cast<std::int32_t>(vertices.size());
+    for (const ModelVertex& stored : object.vertices)
+        vertices.push_back(PlaceVertex(stored, object.pivot, offset, scale, turn));
+    for (const ModelFace& face : object.faces)
+        faces.push_back(CopyFace(face, vertexBase));
+}
+} // namespace
+
+void CModel3DS::BuildFrame(int frame, ModelObject* out)
+{
+    if (!out)
+        return;
+    if (!CanBuildFrame(frame))
+    {
+        out->valid = 0;
+        return;
+    }
+    out->valid = 1;
+    if (m_nMode != 0)
+        BuildMorphFrame(frame, out);
+    else
+        BuildKeyframedFrame(frame, out);
+}
+
+bool CModel3DS::CanBuildFrame(int frame)
+{
+    if (frame < 0 || frame >= GetFrameCount())
+        return false;
+    if (m_nMode != 0)
+        return static_cast<std::size_t>(frame) < m_ppSorted.size();
+    // Merged indices are signed 32-bit and the counts 32-bit: neither may wrap.
+    std::uint64_t vertexTotal = 0;
+    std::uint64_t faceTotal = 0;
+    for (const ModelObject& object : m_pObjects)
+    {
+        vertexTotal += object.vertices.size();
+        faceTotal += object.faces.size();
+    }
+    return vertexTotal <= static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()) &&
+           faceTotal <= std::numeric_limits<std::uint32_t>::max();
+}
+
+void CModel3DS::BuildMorphFrame(int frame, ModelObject* out)
+{
+    const ModelObject& source = *m_ppSorted[static_cast<std::size_t>(frame)];
+    out->name += source.name;
+    out->vertices = source.vertices;
+    std::vector<ModelFace> faces;
+    faces.reserve(source.faces.size());
+    for (const ModelFace& face : source.faces)
+        faces.push_back(CopyFace(face, 0));
+    out->faces = std::move(faces);
+    out->vertexCount = static_cast<std::uint32_t>(out->vertices.size());
+    out->faceCount = static_cast<std::uint32_t>(out->faces.size());
+}
+
+void CModel3DS::BuildKeyframedFrame(int frame, ModelObject* out)
+{
+    std::size_t vertexTotal = 0;
+    std::size_t faceTotal = 0;
+    for (const ModelObject& object : m_pObjects)
+    {
+        vertexTotal += object.vertices.size();
+        faceTotal += object.faces.size();
+    }
+    std::vector<ModelVertex> vertices;
+    std::vector<ModelFace> faces;
+    vertices.reserve(vertexTotal);
+    faces.reserve(faceTotal);
+    for (const ModelObject& object : m_pObjects)
+        AppendPlacedObject(object, frame, vertices, faces);
+
+    // Without objects there is no name to carry: the name stays as it was.
+    if (!m_pObjects.empty())
+        out->name += m_pObjects.front().name;
+    out->vertexCount = static_cast<std::uint32_t>(vertices.size());
+    out->faceCount = static_cast<std::uint32_t>(faces.size());
+    out->vertices = std::move(vertices);
+    out->faces = std::move(faces);
+}
