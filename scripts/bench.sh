@@ -1,0 +1,236 @@
+#!/usr/bin/env bash
+# The performance comparison behind `make bench`, in one run on this machine:
+#
+#  1. builds tessaline-convert and the benchmark tools (Release) in BENCH_BUILD_DIR;
+#  2. generates the comparison scene: 16 objects of 32,768 vertices and 64,770
+#     faces each (about 21 MB), with our own generator;
+#  3. times tessaline-convert, `assimp export scene.3ds scene.obj` and the I/O
+#     floor (read the input, write as many bytes as our output, the way the
+#     converter does both), in alternating rounds; prints medians, the ratios
+#     and peak memory against 3 x (input + output);
+#  4. times the doubling series (SERIES_OBJECTS objects of 512 to 32,768
+#     vertices each) and plots time against vertex count on log-log axes;
+#  5. runs the Google Benchmark suites on the scene's shape: where the time goes.
+#
+# Results go to BENCH_BUILD_DIR/bench-results: summary.txt, series.dat,
+# scaling.png, suites.txt. Exit status 1 when the scene misses the targets
+# (20 times faster than assimp, peak memory within the bound).
+#
+# Settings (environment): BENCH_BUILD_DIR (build-bench), BENCH_RUNS (5),
+# BENCH_ASSIMP_RUNS (BENCH_RUNS), BENCH_SERIES_RUNS (5), SERIES_OBJECTS (16),
+# BENCH_SKIP_SUITES=1 to leave out step 5, JOBS (nproc).
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+BUILD_DIR=${BENCH_BUILD_DIR:-build-bench}
+RUNS=${BENCH_RUNS:-5}
+ASSIMP_RUNS=${BENCH_ASSIMP_RUNS:-$RUNS}
+SERIES_RUNS=${BENCH_SERIES_RUNS:-5}
+SERIES_OBJECTS=${SERIES_OBJECTS:-16}
+JOBS=${JOBS:-$(nproc)}
+
+RESULTS="$BUILD_DIR/bench-results"
+WORK="$BUILD_DIR/bench-work"
+TOOLS="$BUILD_DIR/bench"
+CONVERT="$BUILD_DIR/cli/tessaline-convert"
+
+# --- helpers -----------------------------------------------------------------
+
+# The median of the numbers on standard input, one a line.
+median() {
+    sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) exit 1;
+        if (NR % 2) print v[(NR + 1) / 2]; else printf "%.6f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+# Runs a command once under the timer; appends wall seconds, CPU seconds
+# (user and system) and peak kilobytes to the files $1.seconds, $1.cpu and
+# $1.kb. Fails when the command fails.
+time_once() {
+    local record=$1
+    shift
+    local report
+    report=$("$TOOLS/tessaline-time-command" --quiet -- "$@")
+    local status=${report##*status=}
+    if [[ $status != 0 ]]; then
+        echo "Error: '$*' failed with status $status" >&2
+        return 1
+    fi
+    local seconds=${report#seconds=}
+    seconds=${seconds%% *}
+    local cpu=${report#*cpu_seconds=}
+    cpu=${cpu%% *}
+    local kb=${report#*max_rss_kb=}
+    kb=${kb%% *}
+    echo "$seconds" >>"$record.seconds"
+    echo "$cpu" >>"$record.cpu"
+    echo "$kb" >>"$record.kb"
+}
+
+file_size() { stat -c %s "$1"; }
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.1f", a / b }'; }
+megabytes() { awk -v b="$1" 'BEGIN { printf "%.1f", b / 1e6 }'; }
+milliseconds() { awk -v s="$1" 'BEGIN { printf "%.0f", s * 1000 }'; }
+
+describe_machine() {
+    local cpu
+    cpu=$(awk -F': ' '/^model name/ { print $2; exit }' /proc/cpuinfo)
+    echo "Machine: ${cpu:-unknown CPU}, $(nproc) cores, $(awk '/^MemTotal/ { printf "%.0f GB", $2 / 1048576 }' /proc/meminfo) memory"
+    echo "System: $(uname -sr), $(c++ --version | head -n 1), assimp-utils $(dpkg-query -W -f='${Version}' assimp-utils 2>/dev/null || echo '(version unknown)')"
+    echo "Load average at start: $(cut -d ' ' -f 1-3 /proc/loadavg)"
+}
+
+# --- 1. build ----------------------------------------------------------------
+
+command -v assimp >/dev/null || { echo "Error: assimp not found; install the Debian package assimp-utils" >&2; exit 1; }
+command -v gnuplot >/dev/null || { echo "Error: gnuplot not found; install the Debian package gnuplot-nox" >&2; exit 1; }
+
+cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release -DTESSALINE_BUILD_GUI=OFF -DTESSALINE_BUILD_BENCH=ON >/dev/null
+cmake --build "$BUILD_DIR" -j "$JOBS" --target tessaline-convert tessaline-make-bench-model \
+    tessaline-io-floor tessaline-time-command tessaline-bench >/dev/null
+
+rm -rf "$WORK"
+mkdir -p "$WORK" "$RESULTS"
+
+# --- 2. the scene ------------------------------------------------------------
+
+SCENE="$WORK/scene.3ds"
+"$TOOLS/tessaline-make-bench-model" "$SCENE" --objects 16 --vertices 32768 >/dev/null
+
+# --- 3. the comparison -------------------------------------------------------
+
+{
+    describe_machine
+    echo
+} | tee "$RESULTS/summary.txt"
+
+OURS_OUT="$WORK/scene.dtq"
+FLOOR_OUT="$WORK/floor.dtq"
+ASSIMP_OUT="$WORK/scene.obj"
+
+# One unmeasured run brings the input into the page cache and gives the size
+# of our output, which the floor writes.
+"$CONVERT" "$SCENE" -o "$OURS_OUT" 2>/dev/null
+OUTPUT_BYTES=$(file_size "$OURS_OUT")
+INPUT_BYTES=$(file_size "$SCENE")
+
+echo "Timing the scene: $RUNS rounds of tessaline-convert and the I/O floor, $ASSIMP_RUNS of assimp..." >&2
+for ((round = 1; round <= RUNS; round++)); do
+    rm -f "$OURS_OUT" "$FLOOR_OUT" "$ASSIMP_OUT"
+    time_once "$WORK/ours" "$CONVERT" "$SCENE" -o "$OURS_OUT"
+    time_once "$WORK/floor" "$TOOLS/tessaline-io-floor" "$SCENE" "$FLOOR_OUT" "$OUTPUT_BYTES"
+    if ((round <= ASSIMP_RUNS)); then
+        time_once "$WORK/assimp" assimp export "$SCENE" "$ASSIMP_OUT"
+    fi
+done
+ASSIMP_OUTPUT_BYTES=$(file_size "$ASSIMP_OUT")
+
+OURS_S=$(median <"$WORK/ours.seconds")
+FLOOR_S=$(median <"$WORK/floor.seconds")
+ASSIMP_S=$(median <"$WORK/assimp.seconds")
+OURS_CPU=$(median <"$WORK/ours.cpu")
+FLOOR_CPU=$(median <"$WORK/floor.cpu")
+ASSIMP_CPU=$(median <"$WORK/assimp.cpu")
+OURS_KB=$(sort -g "$WORK/ours.kb" | tail -n 1)
+FLOOR_KB=$(sort -g "$WORK/floor.kb" | tail -n 1)
+ASSIMP_KB=$(sort -g "$WORK/assimp.kb" | tail -n 1)
+BOUND_BYTES=$((3 * (INPUT_BYTES + OUTPUT_BYTES)))
+
+ASSIMP_RATIO=$(ratio "$ASSIMP_S" "$OURS_S")
+FLOOR_RATIO=$(ratio "$OURS_S" "$FLOOR_S")
+MEMORY_OK=$(awk -v kb="$OURS_KB" -v bound="$BOUND_BYTES" 'BEGIN { print (kb * 1024 < bound) ? "yes" : "no" }')
+SPEED_OK=$(awk -v r="$ASSIMP_RATIO" 'BEGIN { print (r >= 20) ? "yes" : "no" }')
+
+{
+    echo "Scene: 16 objects x 32,768 vertices and 64,770 faces; input $(megabytes "$INPUT_BYTES") MB," \
+        "our output $(megabytes "$OUTPUT_BYTES") MB, assimp's OBJ $(megabytes "$ASSIMP_OUTPUT_BYTES") MB"
+    echo "Medians of $RUNS runs ($ASSIMP_RUNS for assimp); peak memory is the largest of the runs."
+    echo
+    printf '| %-44s | %9s | %13s | %14s |\n' "Run" "Time (ms)" "CPU time (ms)" "Peak memory MB"
+    printf '|%s|%s|%s|%s|\n' "----------------------------------------------" "----------:" "--------------:" "---------------:"
+    printf '| %-44s | %9s | %13s | %14s |\n' "tessaline-convert scene.3ds -o scene.dtq" "$(milliseconds "$OURS_S")" \
+        "$(milliseconds "$OURS_CPU")" "$(megabytes $((OURS_KB * 1024)))"
+    printf '| %-44s | %9s | %13s | %14s |\n' "assimp export scene.3ds scene.obj" "$(milliseconds "$ASSIMP_S")" \
+        "$(milliseconds "$ASSIMP_CPU")" "$(megabytes $((ASSIMP_KB * 1024)))"
+    printf '| %-44s | %9s | %13s | %14s |\n' "I/O floor (read input, write output's size)" "$(milliseconds "$FLOOR_S")" \
+        "$(milliseconds "$FLOOR_CPU")" "$(megabytes $((FLOOR_KB * 1024)))"
+    echo
+    echo "assimp / tessaline-convert:     $ASSIMP_RATIO x faster  (target: at least 20)  $([[ $SPEED_OK == yes ]] && echo met || echo MISSED)"
+    echo "tessaline-convert / I/O floor:  $FLOOR_RATIO x the floor  (aim: within 3)"
+    echo "  in CPU time: assimp / tessaline-convert $(ratio "$ASSIMP_CPU" "$OURS_CPU"), tessaline-convert / floor $(ratio "$OURS_CPU" "$FLOOR_CPU")"
+    echo "peak memory: $(megabytes $((OURS_KB * 1024))) MB; bound 3 x (input + output) = $(megabytes "$BOUND_BYTES") MB  $([[ $MEMORY_OK == yes ]] && echo met || echo MISSED)"
+    echo
+} | tee -a "$RESULTS/summary.txt"
+
+rm -f "$ASSIMP_OUT" "$FLOOR_OUT"
+
+# --- 4. the doubling series --------------------------------------------------
+
+echo "Timing the doubling series ($SERIES_OBJECTS objects, $SERIES_RUNS runs each)..." >&2
+SERIES="$RESULTS/series.dat"
+echo "# vertices faces input_bytes output_bytes tessaline_seconds floor_seconds" >"$SERIES"
+for ((vertices = 512; vertices <= 32768; vertices *= 2)); do
+    model="$WORK/series-$vertices.3ds"
+    output="$WORK/series-$vertices.dtq"
+    counts=$("$TOOLS/tessaline-make-bench-model" "$model" --objects "$SERIES_OBJECTS" --vertices "$vertices")
+    total_vertices=$(sed -E 's/.* ([0-9]+) vertices.*/\1/' <<<"$counts")
+    total_faces=$(sed -E 's/.* ([0-9]+) faces.*/\1/' <<<"$counts")
+    "$CONVERT" "$model" -o "$output" 2>/dev/null
+    bytes_out=$(file_size "$output")
+    rm -f "$WORK"/s.* "$WORK"/f.*
+    for ((run = 1; run <= SERIES_RUNS; run++)); do
+        time_once "$WORK/s" "$CONVERT" "$model" -o "$output"
+        time_once "$WORK/f" "$TOOLS/tessaline-io-floor" "$model" "$WORK/floor.dtq" "$bytes_out"
+    done
+    echo "$total_vertices $total_faces $(file_size "$model") $bytes_out $(median <"$WORK/s.seconds") $(median <"$WORK/f.seconds")" >>"$SERIES"
+    rm -f "$model" "$output" "$WORK/floor.dtq"
+done
+
+# Least squares slope of log(time) against log(vertices): 1 is linear growth.
+SLOPE=$(awk '!/^#/ { x = log($1); y = log($5); n++; sx += x; sy += y; sxx += x * x; sxy += x * y }
+    END { printf "%.2f", (n * sxy - sx * sy) / (n * sxx - sx * sx) }' "$SERIES")
+UPPER_SLOPE=$(awk '!/^#/ { v[++n] = $1; t[n] = $5 } END {
+    for (i = n - 4; i <= n; i++) { x = log(v[i]); y = log(t[i]); sx += x; sy += y; sxx += x * x; sxy += x * y }
+    printf "%.2f", (5 * sxy - sx * sy) / (5 * sxx - sx * sx) }' "$SERIES")
+
+{
+    echo "Doubling series: $SERIES_OBJECTS objects of 512 to 32,768 vertices each (medians of $SERIES_RUNS runs)"
+    echo
+    printf '| %14s | %12s | %9s | %10s | %12s |\n' "Vertices" "Faces" "Time (ms)" "ns/vertex" "Floor (ms)"
+    printf '|%s|%s|%s|%s|%s|\n' "---------------:" "-------------:" "----------:" "-----------:" "-------------:"
+    awk '!/^#/ { printf "| %14d | %12d | %9.1f | %10.0f | %12.1f |\n", $1, $2, $5 * 1000, $5 * 1e9 / $1, $6 * 1000 }' "$SERIES"
+    echo
+    echo "Slope of log(time) against log(vertices): $SLOPE over the whole series, $UPPER_SLOPE over its last four doublings (1 is linear)."
+    echo
+} | tee -a "$RESULTS/summary.txt"
+
+gnuplot <<EOF
+set terminal pngcairo size 800,560 font "DejaVu Sans,10"
+set output "$RESULTS/scaling.png"
+set title "tessaline-convert: time against size ($SERIES_OBJECTS objects, medians of $SERIES_RUNS runs)"
+set logscale xy 2
+set xlabel "vertices (total)"
+set ylabel "time (ms)"
+set format x "%.0s%c"
+set grid
+set key top left
+stats "$SERIES" using 1:(\$5 * 1000) nooutput
+last_vertices = STATS_max_x
+last_ms = STATS_max_y
+plot "$SERIES" using 1:(\$5 * 1000) with linespoints pt 7 lw 2 title "tessaline-convert", \
+     "$SERIES" using 1:(\$6 * 1000) with linespoints pt 5 lw 1 title "I/O floor", \
+     last_ms * x / last_vertices with lines dt 2 lc rgb "gray40" title "linear growth (slope 1)"
+EOF
+echo "Plot: $RESULTS/scaling.png" | tee -a "$RESULTS/summary.txt"
+
+# --- 5. where the time goes --------------------------------------------------
+
+if [[ ${BENCH_SKIP_SUITES:-0} != 1 ]]; then
+    echo "Benchmark suites on the scene's shape (load, normals, writer, number formatting, whole run)..." >&2
+    "$TOOLS/tessaline-bench" --benchmark_filter='objects:16/vertices:32768' --benchmark_min_time=0.5 \
+        2>/dev/null | tee "$RESULTS/suites.txt"
+fi
+
+echo
+echo "Results: $RESULTS/summary.txt"
+[[ $SPEED_OK == yes && $MEMORY_OK == yes ]]
