@@ -1,4 +1,5 @@
 #include "cli/command_line_window.h"
+#include "cli/frame_export.h"
 #include "cli/options.h"
 #include "convert/conversion_run.h"
 #include "convert/output_naming.h"
@@ -18,9 +19,11 @@ enum ExitStatus : int
     kExitUsageError = 2,
 };
 
-bool ConvertFile(const std::string& inputPath, const std::string& outputPath, bool flip)
+bool ConvertFile(const std::string& inputPath, const std::string& outputPath, const ConvertOptions& options)
 {
-    CCommandLineWindow window(inputPath, outputPath, flip);
+    CCommandLineWindow window(inputPath, outputPath, options.flip);
+    if (options.frames != FrameSequence::None)
+        return ExportFrames(window, options.frames);
     bool flipUsed = false;
     return RunConversion(window, flipUsed);
 }
@@ -31,7 +34,7 @@ int ConvertAll(const ConvertOptions& options)
     for (const std::string& input : options.inputs)
     {
         const std::string output = options.output ? *options.output : DefaultOutputName(input);
-        if (!ConvertFile(input, output, options.flip))
+        if (!ConvertFile(input, output, options))
             status = kExitConversionFailed;
     }
     return status;

@@ -52,6 +52,13 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
             return Action(CommandAction::ShowVersion);
         else if (argument == "--flip")
             options.flip = true;
+        else if (argument == "--frames" || argument == "--morph")
+        {
+            const FrameSequence sequence = argument == "--frames" ? FrameSequence::Keyframes : FrameSequence::Morph;
+            if (options.frames != FrameSequence::None && options.frames != sequence)
+                return UsageError("--frames and --morph exclude each other");
+            options.frames = sequence;
+        }
         else if (argument == "-o")
         {
             if (i + 1 == arguments.size())
@@ -68,10 +75,13 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
 
 std::string UsageText()
 {
-    return "Usage: tessaline-convert [--flip] [-o OUTPUT] INPUT...\n"
+    return "Usage: tessaline-convert [--flip] [--frames | --morph] [-o OUTPUT] INPUT...\n"
            "Converts .3DS files into model text files.\n"
            "\n"
            "  --flip      keep each face's stored winding instead of reversing it\n"
+           "  --frames    write each frame of the keyframe animation as its own file,\n"
+           "              numbered after the output name: ship000.dtq, ship001.dtq...\n"
+           "  --morph     the same for the objects taken as frames in name order\n"
            "  -o OUTPUT   the output path, for a single input; by default the input\n"
            "              path with its last three characters replaced by DTQ\n"
            "  --help      show this help and exit\n"

@@ -4,10 +4,19 @@
 #include <string>
 #include <vector>
 
+// Which frames --frames and --morph write instead of the objects as stored.
+enum class FrameSequence
+{
+    None,
+    Keyframes, // the keyframe model, one file per frame of its segment
+    Morph,     // the objects in name order, one file each
+};
+
 // What the converter was asked to do.
 struct ConvertOptions
 {
     bool flip = false;
+    FrameSequence frames = FrameSequence::None;
     std::optional<std::string> output; // -o: only with exactly one input
     std::vector<std::string> inputs;
 };

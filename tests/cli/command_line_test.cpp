@@ -170,14 +170,16 @@ TEST_P(CommandLineUsage, AnswersWithoutConverting)
     EXPECT_EQ(folder.List(), std::set<std::string> {"ship.3ds"});
 }
 
-constexpr char kUsageLine[] = "Usage: tessaline-convert [--flip] [-o OUTPUT] INPUT...";
+constexpr char kUsageLine[] = "Usage: tessaline-convert [--flip] [--frames | --morph] [-o OUTPUT] INPUT...";
 
 INSTANTIATE_TEST_SUITE_P(
     Arguments, CommandLineUsage,
     ::testing::Values(UsageCase {{"--version"}, 0, "Tessaline 1.0.0.1", ""},
                       UsageCase {{"--help", "ship.3ds"}, 0, kUsageLine, ""},
                       UsageCase {{}, 2, "", "Error: no input file given"},
-                      UsageCase {{"--frames", "ship.3ds"}, 2, "", "Error: unknown option --frames"},
+                      UsageCase {{"--frame", "ship.3ds"}, 2, "", "Error: unknown option --frame"},
+                      UsageCase {{"--frames", "--morph", "ship.3ds"}, 2, "",
+                                 "Error: --frames and --morph exclude each other"},
                       UsageCase {{"-o", "x.dtq", "ship.3ds", "ship.3ds"}, 2, "",
                                  "Error: -o needs exactly one input file"}));
 
