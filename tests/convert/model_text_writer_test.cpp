@@ -120,35 +120,6 @@ TEST(ModelTextWriter, PositionsUseTheFloatScaleExactly)
     EXPECT_EQ(lines.at(10), "4e-005,4e+006,-0,0,-1,0,0,0");
 }
 
-TEST(ModelTextWriter, NamesAreCutAndFlagsTakenFromWholeName)
-{
-    CModelInMemory model;
-    for (const char* name : {"Hull_T", "Gun_E_T", "_T", "Mast_t"})
-        model.objects.push_back(MakeObject(name, {}, {}));
-    const std::vector<std::string> lines = Lines(Text(model, false, "my.ship.RAW"));
-    const std::vector<std::string> nameLines = {lines.at(4), lines.at(9), lines.at(14), lines.at(19)};
-    const std::vector<std::string> flagLines = {lines.at(8), lines.at(13), lines.at(18), lines.at(23)};
-    EXPECT_EQ(nameLines, (std::vector<std::string> {"Hull", "Gun", "", "Mast"}));
-    EXPECT_EQ(flagLines, (std::vector<std::string> {"1.0,1.0,64.0,1,0,my.ship.RAW", "1.0,1.0,64.0,1,1,my.ship.RAW",
-                                                    "1.0,1.0,64.0,1,0,my.ship.RAW", "1.0,1.0,64.0,0,0,my.ship.RAW"}));
-    EXPECT_EQ(model.objects[0].name, "Hull_T") << "the writer leaves the model alone";
-}
-
-TEST(ModelTextWriter, FacesAreReversedUnlessFlipped)
-{
-    CModelInMemory model;
-    model.objects.push_back(
-        MakeObject("Deck", {Vertex(0, 0, 0), Vertex(1, 0, 0), Vertex(0, 1, 0), Vertex(1, 1, 0)}, {Face(0, 1, 2), Face(3, 2, 1)}));
-    const std::vector<std::string> reversed = Lines(Text(model, false));
-    const std::vector<std::string> stored = Lines(Text(model, true));
-    ASSERT_EQ(reversed.size(), stored.size());
-    EXPECT_EQ(std::vector<std::string>(reversed.end() - 2, reversed.end()),
-              (std::vector<std::string> {"2,1,0", "1,2,3"}));
-    EXPECT_EQ(std::vector<std::string>(stored.end() - 2, stored.end()), (std::vector<std::string> {"0,1,2", "3,2,1"}));
-    EXPECT_EQ(std::vector<std::string>(reversed.begin(), reversed.end() - 2),
-              std::vector<std::string>(stored.begin(), stored.end() - 2));
-}
-
 TEST(ModelTextWriter, CountsFollowArraysThatFallShortAndMissingNormalsAreZero)
 {
     CModelInMemory model;
