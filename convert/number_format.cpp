@@ -1,13 +1,27 @@
 #include "convert/number_format.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
+
+// Every vertex line holds eight reals, so formatting them is most of the
+// writer's time. Normal doubles take an exact integer path: the value is
+// m * 2^e with a 53-bit m, and m * 2^e * 10^k is computed in 128-bit integers,
+// so the six digits come out rounded half to even on the exact value, as
+// printf rounds them. Zeros, subnormals, infinities, NaNs and magnitudes the
+// integer path cannot hold go through std::to_chars, which is exact too.
 
 namespace
 {
 constexpr std::ptrdiff_t kExponentDigits = 3;
 constexpr int kSignificantDigits = 6;
+constexpr std::uint32_t kSmallestSixDigits = 100000;
+constexpr std::uint32_t kSmallestSevenDigits = 1000000;
+
+using Wide = unsigned __int128;
 
 // to_chars writes the exponent with at least two digits, as C printf does;
 // the file's form pads it to three.
@@ -24,14 +38,210 @@ char* WidenExponent(char* first, char* last)
     std::fill(digits, digits + missing, '0');
     return last + missing;
 }
-} // namespace
 
-char* FormatReal(char* out, double value)
+char* FormatWithToChars(char* out, double value)
 {
     // Leave room for the zeros WidenExponent inserts.
     const auto result = std::to_chars(out, out + kMaxRealChars - kExponentDigits, value,
                                       std::chars_format::general, kSignificantDigits);
     return WidenExponent(out, result.ptr);
+}
+
+template <int Count>
+constexpr std::array<std::uint64_t, Count> PowersOf(std::uint64_t base)
+{
+    std::array<std::uint64_t, Count> powers {};
+    std::uint64_t power = 1;
+    for (auto& entry : powers)
+    {
+        entry = power;
+        power *= base;
+    }
+    return powers;
+}
+
+// 5^27 and 10^19 are the largest powers that fit 64 bits.
+constexpr auto kPowersOfFive = PowersOf<28>(5);
+constexpr auto kPowersOfTen = PowersOf<20>(10);
+// Binary shifts that keep a 53-bit mantissa, or a 64-bit power of ten, well
+// inside 128 bits.
+constexpr int kMaxShift = 60;
+
+// A magnitude scaled to an integer: truncated quotient, and where the cut-off
+// part lies against one half of the last digit.
+struct Scaled
+{
+    std::uint64_t quotient = 0;
+    int againstHalf = 0; // -1 below, 0 exactly half, 1 above
+};
+
+int CompareWithHalf(Wide remainder, Wide divisor)
+{
+    const Wide twice = remainder * 2; // remainder < divisor < 2^127
+    return twice < divisor ? -1 : (twice == divisor ? 0 : 1);
+}
+
+// mantissa * 2^binaryExponent * 10^decimalShift, exactly. False when the
+// numbers would leave 128 bits.
+bool ScaleExactly(std::uint64_t mantissa, int binaryExponent, int decimalShift, Scaled& scaled)
+{
+    Wide quotient = 0;
+    if (decimalShift >= 0)
+    {
+        // 10^k = 5^k * 2^k: multiply by 5^k, then shift by the binary exponent.
+        if (decimalShift >= static_cast<int>(kPowersOfFive.size()))
+            return false;
+        const Wide numerator = static_cast<Wide>(mantissa) * kPowersOfFive[static_cast<std::size_t>(decimalShift)];
+        const int shift = binaryExponent + decimalShift;
+        if (shift >= 0)
+        {
+            if (shift > 127 || (numerator >> (127 - shift)) != 0)
+                return false;
+            quotient = numerator << shift;
+            scaled.againstHalf = -1;
+        }
+        else
+        {
+            if (-shift > 126)
+                return false;
+            quotient = numerator >> -shift;
+            const Wide remainder = numerator - (quotient << -shift);
+            scaled.againstHalf = CompareWithHalf(remainder, static_cast<Wide>(1) << -shift);
+        }
+    }
+    else
+    {
+        if (-decimalShift >= static_cast<int>(kPowersOfTen.size()) || binaryExponent > kMaxShift ||
+            -binaryExponent > kMaxShift)
+            return false;
+        Wide numerator = mantissa;
+        Wide divisor = kPowersOfTen[static_cast<std::size_t>(-decimalShift)];
+        if (binaryExponent >= 0)
+            numerator <<= binaryExponent;
+        else
+            divisor <<= -binaryExponent;
+        quotient = numerator / divisor;
+        scaled.againstHalf = CompareWithHalf(numerator - quotient * divisor, divisor);
+    }
+    if (quotient >> 64)
+        return false;
+    scaled.quotient = static_cast<std::uint64_t>(quotient);
+    return true;
+}
+
+// The six significant digits of a magnitude, and the decimal exponent of the
+// first one, after rounding.
+struct SixDigits
+{
+    std::uint32_t digits = 0; // 100000 to 999999
+    int exponent = 0;
+};
+
+// For a normal double's bits without the sign; false when the value needs
+// the general path.
+bool RoundToSixDigits(std::uint64_t bits, SixDigits& result)
+{
+    const int biasedExponent = static_cast<int>(bits >> 52);
+    if (biasedExponent == 0 || biasedExponent == 0x7FF)
+        return false; // zero, subnormal, infinity, NaN
+    const std::uint64_t mantissa = (bits & ((std::uint64_t {1} << 52) - 1)) | (std::uint64_t {1} << 52);
+    const int binaryExponent = biasedExponent - 1075;
+    // floor(log10(2^p)) for the value's power of two p: the decimal exponent
+    // or one below it.
+    int exponent = ((biasedExponent - 1023) * 78913) >> 18;
+    Scaled scaled;
+    if (!ScaleExactly(mantissa, binaryExponent, kSignificantDigits - 1 - exponent, scaled))
+        return false;
+    if (scaled.quotient >= kSmallestSevenDigits)
+    {
+        ++exponent;
+        if (!ScaleExactly(mantissa, binaryExponent, kSignificantDigits - 1 - exponent, scaled))
+            return false;
+    }
+    auto digits = static_cast<std::uint32_t>(scaled.quotient);
+    if (scaled.againstHalf > 0 || (scaled.againstHalf == 0 && (digits & 1) != 0))
+        ++digits;
+    if (digits == kSmallestSevenDigits) // 999999.5 rounds up to a new digit
+    {
+        digits = kSmallestSixDigits;
+        ++exponent;
+    }
+    result = {digits, exponent};
+    return true;
+}
+
+constexpr char kDigitPairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                               "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                               "8081828384858687888990919293949596979899";
+
+char* PutPair(char* out, std::uint32_t value)
+{
+    std::memcpy(out, kDigitPairs + 2 * value, 2);
+    return out + 2;
+}
+
+char* PutChars(char* out, const char* text, int count)
+{
+    std::memcpy(out, text, static_cast<std::size_t>(count));
+    return out + count;
+}
+
+// printf's "%g" layout of six rounded digits: exponent form below 1e-4 and
+// from 1e6, trailing zeros and a trailing point dropped.
+char* WriteGeneral(char* out, SixDigits value)
+{
+    char digits[kSignificantDigits];
+    PutPair(digits, value.digits / 10000);
+    PutPair(digits + 2, value.digits / 100 % 100);
+    PutPair(digits + 4, value.digits % 100);
+    int significant = kSignificantDigits;
+    while (significant > 1 && digits[significant - 1] == '0')
+        --significant;
+
+    const int exponent = value.exponent;
+    if (exponent < -4 || exponent >= kSignificantDigits)
+    {
+        *out++ = digits[0];
+        if (significant > 1)
+        {
+            *out++ = '.';
+            out = PutChars(out, digits + 1, significant - 1);
+        }
+        *out++ = 'e';
+        *out++ = exponent < 0 ? '-' : '+';
+        const int magnitude = exponent < 0 ? -exponent : exponent; // at most 308
+        *out++ = static_cast<char>('0' + magnitude / 100);
+        return PutPair(out, static_cast<std::uint32_t>(magnitude % 100));
+    }
+    if (exponent < 0)
+    {
+        *out++ = '0';
+        *out++ = '.';
+        for (int zero = -1; zero > exponent; --zero)
+            *out++ = '0';
+        return PutChars(out, digits, significant);
+    }
+    const int integerDigits = exponent + 1;
+    out = PutChars(out, digits, integerDigits);
+    if (significant > integerDigits)
+    {
+        *out++ = '.';
+        out = PutChars(out, digits + integerDigits, significant - integerDigits);
+    }
+    return out;
+}
+} // namespace
+
+char* FormatReal(char* out, double value)
+{
+    const auto bits = std::bit_cast<std::uint64_t>(value);
+    const std::uint64_t magnitudeBits = bits & ~(std::uint64_t {1} << 63);
+    SixDigits digits;
+    if (!RoundToSixDigits(magnitudeBits, digits))
+        return FormatWithToChars(out, value);
+    if (bits != magnitudeBits)
+        *out++ = '-';
+    return WriteGeneral(out, digits);
 }
 
 std::string FormatReal(double value)

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -107,6 +108,11 @@ struct GoldenCase
     bool flip;
     std::vector<std::uint8_t> (*build)();
 };
+
+void PrintTo(const GoldenCase& golden, std::ostream* out)
+{
+    *out << golden.expectedFile;
+}
 
 std::vector<std::uint8_t> BuildNumbersModel()
 {
