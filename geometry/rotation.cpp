@@ -100,41 +100,47 @@ float RowTimesColumn(const ModelVertex& point, const Matrix4& m, int column)
 }
 } // namespace
 
-void RotatePoint(ModelVertex point, float ax, float ay, float az, ModelVertex* out)
+bool RotationMatrix(float ax, float ay, float az, Matrix4* m)
 {
-    const bool turnX = IsTurn(ax);
-    const bool turnY = IsTurn(ay);
-    const bool turnZ = IsTurn(az);
-    if (!turnX && !turnY && !turnZ)
-    {
-        out->x = point.x;
-        out->y = point.y;
-        out->z = point.z;
-        return;
-    }
-
     // The matrices of skipped angles are left out of the product, so X, Y
     // and Z are multiplied in that order whichever of them take part.
-    Matrix4 rotation;
     Matrix4 turn;
     bool started = false;
-    if (turnX)
+    if (IsTurn(ax))
     {
         RotationAboutX(ax, &turn);
-        Append(turn, started, &rotation);
+        Append(turn, started, m);
     }
-    if (turnY)
+    if (IsTurn(ay))
     {
         RotationAboutY(ay, &turn);
-        Append(turn, started, &rotation);
+        Append(turn, started, m);
     }
-    if (turnZ)
+    if (IsTurn(az))
     {
         RotationAboutZ(az, &turn);
-        Append(turn, started, &rotation);
+        Append(turn, started, m);
     }
+    return started;
+}
 
-    out->x = RowTimesColumn(point, rotation, 0);
-    out->y = RowTimesColumn(point, rotation, 1);
-    out->z = RowTimesColumn(point, rotation, 2);
+void TransformPoint(const ModelVertex& point, const Matrix4& m, ModelVertex* out)
+{
+    const ModelVertex copy = point; // out may be the point itself
+    out->x = RowTimesColumn(copy, m, 0);
+    out->y = RowTimesColumn(copy, m, 1);
+    out->z = RowTimesColumn(copy, m, 2);
+}
+
+void RotatePoint(ModelVertex point, float ax, float ay, float az, ModelVertex* out)
+{
+    Matrix4 rotation;
+    if (RotationMatrix(ax, ay, az, &rotation))
+    {
+        TransformPoint(point, rotation, out);
+        return;
+    }
+    out->x = point.x;
+    out->y = point.y;
+    out->z = point.z;
 }

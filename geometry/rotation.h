@@ -19,6 +19,15 @@ void MatrixCopy(const Matrix4& source, Matrix4* destination);
 // column order, and rounded to float once.
 void MatrixMultiply(const Matrix4& a, const Matrix4& b, Matrix4* out);
 
+// The matrix that turns about X by ax, then Y by ay, then Z by az, built from
+// the turns of the angles that are neither zero nor NaN. False, with m left
+// alone, when every angle is skipped: the point is then to be taken as is.
+bool RotationMatrix(float ax, float ay, float az, Matrix4* m);
+
+// x, y and z of out = point (a row vector) times the upper-left 3x3 block of
+// m, each component summed in double and rounded to float once.
+void TransformPoint(const ModelVertex& point, const Matrix4& m, ModelVertex* out);
+
 // Turns point about the fixed X axis by ax, then Y by ay, then Z by az
 // (right-handed, radians) and writes x, y and z of out; u and v of out are
 // left as they were. An angle that is zero or NaN is skipped, so with all

@@ -39,20 +39,36 @@ ModelFace CopyFace(const ModelFace& source, std::int32_t vertexBase)
     return face;
 }
 
-// One object's vertex at a frame: scaled about the pivot, turned about it by
-// the negated rotation vector (X, then Y, then Z), then moved by the offset.
-ModelVertex PlaceVertex(const ModelVertex& stored, const ModelVertex& pivot, const ModelVertex& offset,
-                        const ModelVertex& scale, const ModelVertex& turn)
+// The turn of one object at one frame: by the negated rotation vector,
+// about X, then Y, then Z. Built once per object, it gives each vertex
+// exactly what RotatePoint would.
+struct ObjectTurn
 {
-    ModelVertex scaled;
-    scaled.x = static_cast<float>(double{scale.x} * (double{stored.x} - double{pivot.x}));
-    scaled.y = static_cast<float>(double{scale.y} * (double{stored.y} - double{pivot.y}));
-    scaled.z = static_cast<float>(double{scale.z} * (double{stored.z} - double{pivot.z}));
-    ModelVertex turned;
-    RotatePoint(scaled, -turn.x, -turn.y, -turn.z, &turned);
-    return ModelVertex{static_cast<float>((double{pivot.x} + double{turned.x}) + double{offset.x}),
-                       static_cast<float>((double{pivot.y} + double{turned.y}) + double{offset.y}),
-                       static_cast<float>((double{pivot.z} + double{turned.z}) + double{offset.z}), stored.u,
+    bool turned;
+    Matrix4 matrix;
+};
+
+ObjectTurn TurnFor(const ModelVertex& rotation)
+{
+    ObjectTurn turn;
+    turn.turned = RotationMatrix(-rotation.x, -rotation.y, -rotation.z, &turn.matrix);
+    return turn;
+}
+
+// One object's vertex at a frame: scaled about the pivot, turned about it,
+// then moved by the offset.
+ModelVertex PlaceVertex(const ModelVertex& stored, const ModelVertex& pivot, const ModelVertex& offset,
+                        const ModelVertex& scale, const ObjectTurn& turn)
+{
+    ModelVertex point;
+    point.x = static_cast<float>(double{scale.x} * (double{stored.x} - double{pivot.x}));
+    point.y = static_cast<float>(double{scale.y} * (double{stored.y} - double{pivot.y}));
+    point.z = static_cast<float>(double{scale.z} * (double{stored.z} - double{pivot.z}));
+    if (turn.turned)
+        TransformPoint(point, turn.matrix, &point);
+    return ModelVertex{static_cast<float>((double{pivot.x} + double{point.x}) + double{offset.x}),
+                       static_cast<float>((double{pivot.y} + double{point.y}) + double{offset.y}),
+                       static_cast<float>((double{pivot.z} + double{point.z}) + double{offset.z}), stored.u,
                        stored.v};
 }
 
@@ -61,7 +77,7 @@ void AppendPlacedObject(const ModelObject& object, int frame, std::vector<ModelV
 {
     const ModelVertex& offset = KeyAt(object.positionKeys, frame, kNoOffset);
     const ModelVertex& scale = KeyAt(object.scaleKeys, frame, kNoScale);
-    const ModelVertex& turn = KeyAt(object.rotationKeys, frame, kNoTurn);
+    const ObjectTurn turn = TurnFor(KeyAt(object.rotationKeys, frame, kNoTurn));
     const auto vertexBase = static_cast<std::int32_t>(vertices.size());
     for (const ModelVertex& stored : object.vertices)
         vertices.push_back(PlaceVertex(stored, object.pivot, offset, scale, turn));

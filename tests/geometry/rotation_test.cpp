@@ -150,3 +150,39 @@ TEST(Rotation, MatrixProductSumsFromPositiveZero)
     MatrixMultiply(a, b, &product);
     EXPECT_FALSE(std::signbit(product(0, 0)));
 }
+
+// The case table: each angle's matrix holds its float sine and cosine, and
+// the matrices of the angles taken are multiplied in X, Y, Z order.
+TEST(Rotation, MatrixOfTheAnglesTaken)
+{
+    const float a = 0.25f;
+    const float s = static_cast<float>(std::sin(double{a}));
+    const float c = static_cast<float>(std::cos(double{a}));
+    Matrix4 aboutX = Filled(0);
+    ASSERT_TRUE(RotationMatrix(a, 0, kNaN, &aboutX));
+    const float expectedX[16] = {1, 0, 0, 0, 0, c, s, 0, 0, -s, c, 0, 0, 0, 0, 1};
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(aboutX.element[i], expectedX[i]) << i;
+
+    Matrix4 aboutY;
+    Matrix4 aboutZ;
+    ASSERT_TRUE(RotationMatrix(0, a, 0, &aboutY));
+    ASSERT_TRUE(RotationMatrix(-0.0f, 0, a, &aboutZ));
+    EXPECT_EQ(aboutY(0, 2), -s);
+    EXPECT_EQ(aboutY(2, 0), s);
+    EXPECT_EQ(aboutZ(0, 1), s);
+    EXPECT_EQ(aboutZ(1, 0), -s);
+
+    Matrix4 xy;
+    Matrix4 xyz;
+    MatrixMultiply(aboutX, aboutY, &xy);
+    MatrixMultiply(xy, aboutZ, &xyz);
+    Matrix4 all;
+    ASSERT_TRUE(RotationMatrix(a, a, a, &all));
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(all.element[i], xyz.element[i]) << i;
+
+    Matrix4 untouched = Filled(3);
+    EXPECT_FALSE(RotationMatrix(0, kNaN, -0.0f, &untouched));
+    EXPECT_EQ(untouched.element[5], 8.0f);
+}
