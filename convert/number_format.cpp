@@ -81,10 +81,35 @@ int CompareWithHalf(Wide remainder, Wide divisor)
     return twice < divisor ? -1 : (twice == divisor ? 0 : 1);
 }
 
+// The common case in 64 bits: a positive decimal shift whose product with
+// the mantissa (trailing zero bits removed) fits, and a right shift after it.
+// Floats have at most 24 significant bits, and a float times the position
+// scale at most 48, so nearly every number of a model takes this path.
+bool ScaleNarrow(std::uint64_t mantissa, int binaryExponent, int decimalShift, Scaled& scaled)
+{
+    const int zeros = std::countr_zero(mantissa);
+    mantissa >>= zeros;
+    binaryExponent += zeros;
+    const int shift = -(binaryExponent + decimalShift);
+    if (decimalShift < 0 || decimalShift >= static_cast<int>(kPowersOfFive.size()) || shift <= 0 || shift >= 64)
+        return false;
+    const std::uint64_t power = kPowersOfFive[static_cast<std::size_t>(decimalShift)];
+    if (std::bit_width(mantissa) + std::bit_width(power) > 64)
+        return false;
+    const std::uint64_t numerator = mantissa * power;
+    const std::uint64_t half = std::uint64_t {1} << (shift - 1);
+    const std::uint64_t remainder = numerator & ((half << 1) - 1);
+    scaled.quotient = numerator >> shift;
+    scaled.againstHalf = remainder < half ? -1 : (remainder == half ? 0 : 1);
+    return true;
+}
+
 // mantissa * 2^binaryExponent * 10^decimalShift, exactly. False when the
 // numbers would leave 128 bits.
 bool ScaleExactly(std::uint64_t mantissa, int binaryExponent, int decimalShift, Scaled& scaled)
 {
+    if (ScaleNarrow(mantissa, binaryExponent, decimalShift, scaled))
+        return true;
     Wide quotient = 0;
     if (decimalShift >= 0)
     {
@@ -137,6 +162,33 @@ struct SixDigits
     int exponent = 0;
 };
 
+// Powers of ten as doubles for the exponents the integer path covers; those
+// below 1 are rounded, which only matters within an ulp of them.
+constexpr int kLowestTabledPower = -30;
+constexpr int kHighestTabledPower = 30;
+constexpr auto kPowerOfTenValues = [] {
+    std::array<double, kHighestTabledPower - kLowestTabledPower + 1> powers {};
+    double power = 1;
+    for (int n = 0; n <= kHighestTabledPower; ++n, power *= 10)
+        powers[static_cast<std::size_t>(n - kLowestTabledPower)] = power;
+    power = 1;
+    for (int n = 0; n >= kLowestTabledPower; --n, power /= 10)
+        powers[static_cast<std::size_t>(n - kLowestTabledPower)] = power;
+    return powers;
+}();
+
+// floor(log10(magnitude)), or one off next to a power of ten.
+int EstimateDecimalExponent(int biasedExponent, double magnitude)
+{
+    // floor(log10(2^p)) for the value's power of two p: the decimal exponent
+    // or one below it; the table decides which.
+    const int estimate = ((biasedExponent - 1023) * 78913) >> 18;
+    const int next = estimate + 1;
+    if (next < kLowestTabledPower || next > kHighestTabledPower)
+        return estimate;
+    return magnitude >= kPowerOfTenValues[static_cast<std::size_t>(next - kLowestTabledPower)] ? next : estimate;
+}
+
 // For a normal double's bits without the sign; false when the value needs
 // the general path.
 bool RoundToSixDigits(std::uint64_t bits, SixDigits& result)
@@ -146,16 +198,18 @@ bool RoundToSixDigits(std::uint64_t bits, SixDigits& result)
         return false; // zero, subnormal, infinity, NaN
     const std::uint64_t mantissa = (bits & ((std::uint64_t {1} << 52) - 1)) | (std::uint64_t {1} << 52);
     const int binaryExponent = biasedExponent - 1075;
-    // floor(log10(2^p)) for the value's power of two p: the decimal exponent
-    // or one below it.
-    int exponent = ((biasedExponent - 1023) * 78913) >> 18;
+    int exponent = EstimateDecimalExponent(biasedExponent, std::bit_cast<double>(bits));
     Scaled scaled;
     if (!ScaleExactly(mantissa, binaryExponent, kSignificantDigits - 1 - exponent, scaled))
         return false;
-    if (scaled.quotient >= kSmallestSevenDigits)
+    // The estimate can be one off right at a power of ten: the scaled value
+    // then has seven or five digits, and one more try settles it.
+    if (scaled.quotient >= kSmallestSevenDigits || scaled.quotient < kSmallestSixDigits)
     {
-        ++exponent;
+        exponent += scaled.quotient >= kSmallestSevenDigits ? 1 : -1;
         if (!ScaleExactly(mantissa, binaryExponent, kSignificantDigits - 1 - exponent, scaled))
+            return false;
+        if (scaled.quotient >= kSmallestSevenDigits || scaled.quotient < kSmallestSixDigits)
             return false;
     }
     auto digits = static_cast<std::uint32_t>(scaled.quotient);
@@ -180,9 +234,44 @@ char* PutPair(char* out, std::uint32_t value)
     return out + 2;
 }
 
-char* PutChars(char* out, const char* text, int count)
+// The pair's first character in the low byte.
+std::uint64_t LoadPair(std::uint32_t value)
 {
-    std::memcpy(out, text, static_cast<std::size_t>(count));
+    const char* pair = kDigitPairs + 2 * value;
+    return std::uint64_t {static_cast<unsigned char>(pair[0])} |
+           (std::uint64_t {static_cast<unsigned char>(pair[1])} << 8);
+}
+
+// The six digits as characters in one register, the first in the lowest
+// byte. Built and copied as a whole: storing them one pair at a time and
+// reading them back wider would stall on store forwarding.
+struct DigitText
+{
+    std::uint64_t characters = 0;
+    int significant = 0; // without trailing zeros, at least 1
+};
+
+DigitText SpellDigits(std::uint32_t digits)
+{
+    DigitText text;
+    text.characters =
+        LoadPair(digits / 10000) | (LoadPair(digits / 100 % 100) << 16) | (LoadPair(digits % 100) << 32);
+    // Bytes that are not '0' stay non-zero; the highest of them is the last
+    // significant digit (the first digit is never '0').
+    const std::uint64_t nonZeros = text.characters ^ 0x303030303030u;
+    text.significant = (63 - std::countl_zero(nonZeros)) / 8 + 1;
+    return text;
+}
+
+// Copies count (at most 6) digits from position first with one 8-byte move;
+// the bytes past count lie beyond the end returned, inside the stated room,
+// and are overwritten by whatever follows.
+char* PutDigits(char* out, const DigitText& text, int first, int count)
+{
+    std::uint64_t moved = text.characters >> (8 * first);
+    if constexpr (std::endian::native == std::endian::big)
+        moved = __builtin_bswap64(moved); // memory order: the first digit first
+    std::memcpy(out, &moved, sizeof moved);
     return out + count;
 }
 
@@ -190,22 +279,16 @@ char* PutChars(char* out, const char* text, int count)
 // from 1e6, trailing zeros and a trailing point dropped.
 char* WriteGeneral(char* out, SixDigits value)
 {
-    char digits[kSignificantDigits];
-    PutPair(digits, value.digits / 10000);
-    PutPair(digits + 2, value.digits / 100 % 100);
-    PutPair(digits + 4, value.digits % 100);
-    int significant = kSignificantDigits;
-    while (significant > 1 && digits[significant - 1] == '0')
-        --significant;
-
+    const DigitText text = SpellDigits(value.digits);
+    const int significant = text.significant;
     const int exponent = value.exponent;
     if (exponent < -4 || exponent >= kSignificantDigits)
     {
-        *out++ = digits[0];
+        *out++ = static_cast<char>(text.characters);
         if (significant > 1)
         {
             *out++ = '.';
-            out = PutChars(out, digits + 1, significant - 1);
+            out = PutDigits(out, text, 1, significant - 1);
         }
         *out++ = 'e';
         *out++ = exponent < 0 ? '-' : '+';
@@ -215,18 +298,17 @@ char* WriteGeneral(char* out, SixDigits value)
     }
     if (exponent < 0)
     {
-        *out++ = '0';
-        *out++ = '.';
-        for (int zero = -1; zero > exponent; --zero)
-            *out++ = '0';
-        return PutChars(out, digits, significant);
+        // "0." and up to three zeros before the first digit.
+        std::memcpy(out, "0.000", 5);
+        out += 1 - exponent;
+        return PutDigits(out, text, 0, significant);
     }
     const int integerDigits = exponent + 1;
-    out = PutChars(out, digits, integerDigits);
+    out = PutDigits(out, text, 0, integerDigits);
     if (significant > integerDigits)
     {
         *out++ = '.';
-        out = PutChars(out, digits + integerDigits, significant - integerDigits);
+        out = PutDigits(out, text, integerDigits, significant - integerDigits);
     }
     return out;
 }
