@@ -334,3 +334,38 @@ TEST(Frames, ZeroFrameZeroScaleGivesNonFiniteVertices)
     EXPECT_TRUE(std::isinf(merged.vertices[0].y));
     EXPECT_TRUE(std::isnan(merged.vertices[1].y)); // infinity times zero
 }
+
+// A failed load leaves objects the reading pass never reached without key
+// arrays; a frame of such a model places them as stored, reading no key.
+TEST(Frames, ObjectsWithoutKeysArePlacedAsStored)
+{
+    fixtures::ChunkWriter writer;
+    writer.Begin(fixtures::kMain);
+    writer.Begin(fixtures::kEditor);
+    fixtures::WriteMeshBlock(writer, SmallTriangle("First"));
+    writer.Begin(fixtures::kObjectBlock);
+    writer.String("Broken");
+    writer.Begin(fixtures::kTriangleMesh);
+    writer.Begin(fixtures::kVertexList);
+    writer.Word(500); // far more vertices than follow
+    writer.Float(1);
+    writer.End();
+    writer.End();
+    writer.End();
+    fixtures::WriteMeshBlock(writer, SmallTriangle("Never"));
+    writer.End();
+    fixtures::WriteKeyframes(writer, Animation(3, {NodeSpec{"First", {{0, {0, 0, 0}}, {2, {4, 0, 0}}}, {}, {}}}));
+    writer.End();
+    LoadedModel loaded(writer.Take());
+    ASSERT_EQ(loaded.result, 0);
+    ASSERT_EQ(loaded.model.GetObjectCount(), 3);
+    ModelObject& never = *loaded.model.GetObject(2);
+    ASSERT_TRUE(never.positionKeys.empty());
+    never.vertices = {ModelVertex{7, 8, 9}};
+    for (int frame = 0; frame < loaded.model.GetFrameCount(); ++frame)
+    {
+        const ModelObject merged = Frame(loaded.model, frame);
+        ASSERT_EQ(merged.vertices.size(), 4u);
+        ExpectPoint(merged.vertices[3], 7, 8, 9, 0);
+    }
+}
