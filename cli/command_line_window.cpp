@@ -43,7 +43,7 @@ void CCommandLineWindow::EndDialogOK()
 void CCommandLineWindow::SetDlgItemText(int id, const std::string& text)
 {
     if (id == IDC_STATUS)
-        WriteWholeLine(m_nStatusDescriptor, text);
+        WriteWholeLine(m_nStatusDescriptor, m_strLinePrefix + text);
 }
 
 // Each line is written as it comes; there is nothing to repaint.

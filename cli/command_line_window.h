@@ -21,11 +21,16 @@ public:
 
     bool HasEnded() const { return m_bEnded; }
 
+    // Text put before every status line, such as "ship.3ds: ", so that lines
+    // of files converted at the same time can be told apart.
+    void SetLinePrefix(std::string prefix) { m_strLinePrefix = std::move(prefix); }
+
 private:
     std::string m_strInput;
     std::string m_strOutput;
     bool m_bFlip;
     int m_nStatusDescriptor;
+    std::string m_strLinePrefix;
     bool m_bEnded = false;
 };
 

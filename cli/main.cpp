@@ -1,6 +1,7 @@
 #include "cli/command_line_window.h"
 #include "cli/frame_export.h"
 #include "cli/options.h"
+#include "cli/parallel_batch.h"
 #include "convert/conversion_run.h"
 #include "convert/output_naming.h"
 #include "platform/version.h"
@@ -19,25 +20,30 @@ enum ExitStatus : int
     kExitUsageError = 2,
 };
 
-bool ConvertFile(const std::string& inputPath, const std::string& outputPath, const ConvertOptions& options)
+bool ConvertFile(const std::string& inputPath, const std::string& outputPath, const ConvertOptions& options,
+                 bool nameLines)
 {
     CCommandLineWindow window(inputPath, outputPath, options.flip);
+    if (nameLines)
+        window.SetLinePrefix(inputPath + ": ");
     if (options.frames != FrameSequence::None)
         return ExportFrames(window, options.frames);
     bool flipUsed = false;
     return RunConversion(window, flipUsed);
 }
 
+// Each file has a model of its own; with several at once, their message
+// lines interleave and so carry their input path.
 int ConvertAll(const ConvertOptions& options)
 {
-    int status = kExitConverted;
-    for (const std::string& input : options.inputs)
-    {
+    const unsigned jobs = options.jobs != 0 ? options.jobs : DefaultJobCount();
+    const bool nameLines = WorkerCount(options.inputs.size(), jobs) > 1;
+    const bool allConverted = RunTasks(options.inputs.size(), jobs, [&](std::size_t index) {
+        const std::string& input = options.inputs[index];
         const std::string output = options.output ? *options.output : DefaultOutputName(input);
-        if (!ConvertFile(input, output, options))
-            status = kExitConversionFailed;
-    }
-    return status;
+        return ConvertFile(input, output, options, nameLines);
+    });
+    return allConverted ? kExitConverted : kExitConversionFailed;
 }
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "cli/options.h"
 
+#include <charconv>
+
 namespace
 {
 ParsedCommandLine UsageError(std::string message)
@@ -20,6 +22,14 @@ ParsedCommandLine Action(CommandAction action)
 bool IsOption(const std::string& argument)
 {
     return argument.size() > 1 && argument[0] == '-';
+}
+
+// A whole number from 1 to kMaxJobs, digits only.
+bool ParseJobCount(const std::string& text, unsigned& jobs)
+{
+    const char* last = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), last, jobs);
+    return !text.empty() && result.ec == std::errc {} && result.ptr == last && jobs >= 1 && jobs <= kMaxJobs;
 }
 
 // The options hold together: at least one input, and -o names one file only.
@@ -59,6 +69,16 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
                 return UsageError("--frames and --morph exclude each other");
             options.frames = sequence;
         }
+        else if (argument.starts_with("-j"))
+        {
+            // "-j N" or "-jN"
+            const bool separate = argument == "-j";
+            if (separate && i + 1 == arguments.size())
+                return UsageError("-j needs a number of jobs");
+            const std::string count = separate ? arguments[++i] : argument.substr(2);
+            if (!ParseJobCount(count, options.jobs))
+                return UsageError("-j needs a number of jobs from 1 to " + std::to_string(kMaxJobs) + ", not " + count);
+        }
         else if (argument == "-o")
         {
             if (i + 1 == arguments.size())
@@ -75,13 +95,15 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
 
 std::string UsageText()
 {
-    return "Usage: tessaline-convert [--flip] [--frames | --morph] [-o OUTPUT] INPUT...\n"
+    return "Usage: tessaline-convert [--flip] [--frames | --morph] [-j N] [-o OUTPUT] INPUT...\n"
            "Converts .3DS files into model text files.\n"
            "\n"
            "  --flip      keep each face's stored winding instead of reversing it\n"
            "  --frames    write each frame of the keyframe animation as its own file,\n"
            "              numbered after the output name: ship000.dtq, ship001.dtq...\n"
            "  --morph     the same for the objects taken as frames in name order\n"
+           "  -j N        convert up to N files at once (default: one per processor\n"
+           "              core); message lines then begin with their input path\n"
            "  -o OUTPUT   the output path, for a single input; by default the input\n"
            "              path with its last three characters replaced by DTQ\n"
            "  --help      show this help and exit\n"

@@ -18,6 +18,7 @@ struct ConvertOptions
     bool flip = false;
     FrameSequence frames = FrameSequence::None;
     std::optional<std::string> output; // -o: only with exactly one input
+    unsigned jobs = 0;                  // -j: files converted at once; 0 for one per core
     std::vector<std::string> inputs;
 };
 
@@ -35,6 +36,9 @@ struct ParsedCommandLine
     ConvertOptions options;
     std::string error; // a line beginning "Error", for UsageError
 };
+
+// The most files -j lets run at once.
+inline constexpr unsigned kMaxJobs = 1024;
 
 // Reads the arguments after the program name. "--" ends the options, so a
 // later argument is an input even when it begins with '-'.

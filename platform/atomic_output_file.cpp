@@ -1,5 +1,6 @@
 #include "platform/atomic_output_file.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -18,7 +19,8 @@ constexpr int kMaxNameAttempts = 100;
 
 unsigned NextTemporaryNumber()
 {
-    static unsigned counter = 0;
+    // Atomic: files may be written from several threads at once.
+    static std::atomic<unsigned> counter {0};
     return counter++;
 }
 

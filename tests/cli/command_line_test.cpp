@@ -116,7 +116,8 @@ TEST_F(CommandLineTest, OneBadInputAmongSeveralFailsOnlyItself)
 {
     WriteModelFile(folder / "boat.3ds", {HullMesh("Boat")});
     WriteWholeFile(folder / "text.3ds", "not a model");
-    const ProcessResult result = RunConverter(folder, {"ship.3ds", "missing.3ds", "text.3ds", "boat.3ds"});
+    // One at a time, so that the messages come in input order.
+    const ProcessResult result = RunConverter(folder, {"-j", "1", "ship.3ds", "missing.3ds", "text.3ds", "boat.3ds"});
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_EQ(result.standardError, "Loading model...\n"
                                     "  reading Object 0 of 1\n"
@@ -170,7 +171,7 @@ TEST_P(CommandLineUsage, AnswersWithoutConverting)
     EXPECT_EQ(folder.List(), std::set<std::string> {"ship.3ds"});
 }
 
-constexpr char kUsageLine[] = "Usage: tessaline-convert [--flip] [--frames | --morph] [-o OUTPUT] INPUT...";
+constexpr char kUsageLine[] = "Usage: tessaline-convert [--flip] [--frames | --morph] [-j N] [-o OUTPUT] INPUT...";
 
 INSTANTIATE_TEST_SUITE_P(
     Arguments, CommandLineUsage,
