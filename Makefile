@@ -9,7 +9,7 @@ TEST_JOBS  ?= 2
 DEMO_INPUT  := examples/ship.3ds
 DEMO_OUTPUT := $(BUILD_DIR)/ship.dtq
 
-.PHONY: all deps configure build demo check check-unit clean
+.PHONY: all deps configure build demo check check-unit bench clean
 
 all: build
 
@@ -34,6 +34,11 @@ check: check-unit
 # No display in CI: Qt draws off screen.
 check-unit: build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(TEST_JOBS)
+
+# Performance comparison with assimp and the I/O floor, the doubling series and
+# its plot: a Release build of its own, a few minutes. Not part of `check`.
+bench: deps
+	JOBS=$(JOBS) bash scripts/bench.sh
 
 clean:
 	rm -rf $(BUILD_DIR)
