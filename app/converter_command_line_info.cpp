@@ -1,0 +1,37 @@
+#include "app/converter_command_line_info.h"
+
+namespace
+{
+constexpr char kFlagPrefix = '-';
+constexpr std::string_view kFlipOption = "flip";
+} // namespace
+
+void CConverterCommandLineInfo::ParseParam(std::string_view param, [[maybe_unused]] bool isFlag,
+                                           [[maybe_unused]] bool isLast)
+{
+    // A slot is free while its string is empty, so an empty argument leaves
+    // it to the next one.
+    if (m_strInput.empty())
+    {
+        m_strInput = param;
+        m_bFlip = false;
+    }
+    else if (m_strOption.empty())
+    {
+        m_strOption = param;
+        if (m_strOption == kFlipOption)
+            m_bFlip = true;
+    }
+}
+
+void ParseCommandLine(const std::vector<std::string>& arguments, CConverterCommandLineInfo& info)
+{
+    for (std::size_t i = 0; i < arguments.size(); ++i)
+    {
+        std::string_view param = arguments[i];
+        const bool isFlag = !param.empty() && param.front() == kFlagPrefix;
+        if (isFlag)
+            param.remove_prefix(1);
+        info.ParseParam(param, isFlag, i + 1 == arguments.size());
+    }
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// What the command line asks for: `tessaline [input-path [-flip]]`.
+class CConverterCommandLineInfo
+{
+public:
+    // Takes one argument, already without its flag prefix. The first
+    // non-empty argument is the input path, the second the option; "flip" as
+    // the option requests flipping; later arguments are ignored. isFlag and
+    // isLast are not needed by these rules.
+    void ParseParam(std::string_view param, bool isFlag, bool isLast);
+
+    std::string m_strInput;
+    std::string m_strOption;
+    bool m_bFlip = false;
+};
+
+// Feeds every argument after the program's name to info.ParseParam, in
+// order. A leading '-' marks a flag and is removed. Unlike on systems whose
+// flags may also begin with '/', a '/' is kept: it begins absolute paths here.
+void ParseCommandLine(const std::vector<std::string>& arguments, CConverterCommandLineInfo& info);

@@ -1,0 +1,325 @@
+#include "app/converter_dlg.h"
+
+#include "app/artwork.h"
+#include "app/dialog_font.h"
+#include "app/dialog_units.h"
+#include "app/input_file_dialog.h"
+#include "app/version_text.h"
+#include "convert/conversion_run.h"
+#include "convert/output_naming.h"
+
+#include <QCheckBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPaintEvent>
+#include <QPointer>
+#include <QPushButton>
+#include <QShowEvent>
+
+#include <algorithm>
+
+namespace
+{
+// Paths and messages are 8-bit strings in the conversion code and text in the
+// widgets.
+QString ToText(const std::string& bytes)
+{
+    return QFile::decodeName(QByteArray::fromStdString(bytes));
+}
+
+std::string ToBytes(const QString& text)
+{
+    return QFile::encodeName(text).toStdString();
+}
+
+const QUrl* FirstLocalFile(const QList<QUrl>& urls)
+{
+    const auto found = std::find_if(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); });
+    return found == urls.end() ? nullptr : &*found;
+}
+
+QLabel* CreatePicture(QWidget* parent)
+{
+    auto* picture = new QLabel(parent);
+    picture->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    picture->setAlignment(Qt::AlignCenter);
+    return picture;
+}
+
+// The left edge, in dialog units, of the nearest control to the right of
+// the given one on the same row; the dialog's right edge when there is none.
+int NextControlToTheRight(const TemplateControl& control)
+{
+    const QRect& box = control.units;
+    int edge = kConverterSizeUnits.width();
+    for (const TemplateControl& other : kConverterControls)
+    {
+        const bool sameRow = other.units.top() <= box.bottom() && box.top() <= other.units.bottom();
+        if (&other != &control && sameRow && other.units.x() >= box.x() + box.width())
+            edge = std::min(edge, other.units.x());
+    }
+    return edge;
+}
+} // namespace
+
+CConverterDlg::CConverterDlg(QWidget* parent)
+    : QDialog(parent), m_hIcon(LoadProgramIcon()), m_fileChooser(ChooseInputFile)
+{
+    // A window of its own, so that it has a task bar entry; a close box but no
+    // minimise or maximise box.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowTitle(QString::fromLatin1(kConverterCaption));
+    setFont(DialogFont());
+    CreateControls();
+}
+
+void CConverterDlg::CreateControls()
+{
+    const DialogUnits units(font());
+    setFixedSize(units.ToPixels(kConverterSizeUnits));
+    // Created in template order, which is therefore also the tab order.
+    for (const TemplateControl& control : kConverterControls)
+    {
+        QWidget* widget = CreateControl(control);
+        PlaceControl(widget, control);
+        if (control.id != IDC_STATIC)
+            m_controls[control.id] = widget;
+    }
+}
+
+QWidget* CConverterDlg::CreateControl(const TemplateControl& control)
+{
+    const QString text = QString::fromLatin1(control.text);
+    switch (control.kind)
+    {
+    case ControlKind::DefaultButton:
+    case ControlKind::Button:
+    {
+        auto* button = new QPushButton(text, this);
+        button->setDefault(control.kind == ControlKind::DefaultButton);
+        if (control.id == IDOK)
+            connect(button, &QPushButton::clicked, this, &CConverterDlg::OnOK);
+        else if (control.id == IDCANCEL)
+            connect(button, &QPushButton::clicked, this, &QDialog::reject);
+        else if (control.id == IDC_BROWSE_INPUT)
+            connect(button, &QPushButton::clicked, this, &CConverterDlg::OnBrowseInput);
+        return button;
+    }
+    case ControlKind::PathEdit:
+    case ControlKind::StatusEdit:
+    {
+        auto* edit = new QLineEdit(text, this);
+        edit->setReadOnly(control.kind == ControlKind::StatusEdit);
+        // Dropped files belong to the whole dialog, not to the text under the
+        // mouse.
+        edit->setAcceptDrops(false);
+        return edit;
+    }
+    case ControlKind::Label:
+        return new QLabel(text, this);
+    case ControlKind::CheckBox:
+        return new QCheckBox(text, this);
+    case ControlKind::Picture:
+        return CreatePicture(this);
+    }
+    return nullptr;
+}
+
+void CConverterDlg::PlaceControl(QWidget* widget, const TemplateControl& control)
+{
+    const DialogUnits units(font());
+    QRect geometry = units.ToPixels(control.units);
+    if (control.kind == ControlKind::Label || control.kind == ControlKind::CheckBox)
+    {
+        // Fonts differ in the width of their letters around the average: a
+        // caption that comes out wider than its box takes the free room to
+        // its right rather than being cut.
+        const int room = units.ToPixelsX(NextControlToTheRight(control)) - geometry.x();
+        geometry.setWidth(std::clamp(widget->sizeHint().width(), geometry.width(), std::max(geometry.width(), room)));
+    }
+    if (control.kind == ControlKind::Picture)
+    {
+        // The frame is drawn around the picture.
+        auto* picture = static_cast<QLabel*>(widget);
+        const QSize pictureSize = PictureSizeWithin(geometry.size());
+        picture->setPixmap(LoadLogoPicture(pictureSize, devicePixelRatioF()));
+        const int frameWidth = picture->frameWidth();
+        geometry.setSize(pictureSize + QSize(2 * frameWidth, 2 * frameWidth));
+    }
+    widget->setGeometry(geometry);
+}
+
+QWidget* CConverterDlg::GetDlgItem(int id) const
+{
+    const auto found = m_controls.find(id);
+    return found == m_controls.end() ? nullptr : found->second;
+}
+
+QLineEdit* CConverterDlg::GetEdit(int id) const
+{
+    return qobject_cast<QLineEdit*>(GetDlgItem(id));
+}
+
+void CConverterDlg::SetFileChooser(FileChooser chooser)
+{
+    m_fileChooser = std::move(chooser);
+}
+
+void CConverterDlg::showEvent(QShowEvent* event)
+{
+    // The first show comes before the first paint: the dialog's set-up.
+    if (!m_bInitialised)
+    {
+        m_bInitialised = true;
+        OnInitDialog();
+    }
+    QDialog::showEvent(event);
+}
+
+bool CConverterDlg::OnInitDialog()
+{
+    m_bAutoRun = false;
+    setWindowIcon(m_hIcon);
+    setAcceptDrops(true);
+    if (!m_strInput.empty())
+    {
+        GetEdit(IDC_INPUT)->setText(ToText(m_strInput));
+        SetDefaultOutputName();
+        m_bAutoRun = true;
+    }
+    qobject_cast<QCheckBox*>(GetDlgItem(IDC_FLIP))->setChecked(m_bFlip);
+    SetDlgItemText(IDC_STATUS, StatusBanner());
+    GetDlgItem(IDOK)->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
+void CConverterDlg::paintEvent(QPaintEvent* event)
+{
+    QDialog::paintEvent(event);
+    OnPaint();
+}
+
+void CConverterDlg::OnPaint()
+{
+    // A minimised window is drawn by the window manager; the automatic run
+    // waits for the first paint of the restored dialog.
+    if (windowState() & Qt::WindowMinimized)
+        return;
+    if (!m_bAutoRun)
+        return;
+    m_bAutoRun = false;
+    RunAfterPaint();
+}
+
+void CConverterDlg::RunAfterPaint()
+{
+    // The run repaints the dialog for every message, which cannot happen
+    // inside a paint event: it starts as soon as this paint has finished.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (isVisible())
+                OnOK();
+        },
+        Qt::QueuedConnection);
+}
+
+void CConverterDlg::OnOK()
+{
+    // Disabling the focused "Go" moves the focus on to another control; after
+    // a failed run it comes back, so that Enter means "Go" again.
+    const QPointer<QWidget> focused = focusWidget();
+    if (!RunConversion(*this, m_bFlip) && focused && focused->isEnabled())
+        focused->setFocus(Qt::OtherFocusReason);
+}
+
+void CConverterDlg::OnBrowseInput()
+{
+    const QString path = m_fileChooser(this);
+    if (path.isEmpty())
+        return;
+    GetEdit(IDC_INPUT)->setText(path);
+    SetDefaultOutputName();
+}
+
+void CConverterDlg::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (FirstLocalFile(event->mimeData()->urls()))
+        event->acceptProposedAction();
+}
+
+void CConverterDlg::dropEvent(QDropEvent* event)
+{
+    OnDropFiles(event->mimeData()->urls());
+    event->acceptProposedAction();
+}
+
+void CConverterDlg::OnDropFiles(const QList<QUrl>& urls)
+{
+    // Only the first file counts; a drop fills the boxes and starts nothing.
+    const QUrl* file = FirstLocalFile(urls);
+    if (!file)
+        return;
+    GetEdit(IDC_INPUT)->setText(file->toLocalFile());
+    SetDefaultOutputName();
+}
+
+void CConverterDlg::SetDefaultOutputName()
+{
+    SetDlgItemText(IDC_OUTPUT, DefaultOutputName(GetDlgItemText(IDC_INPUT)));
+}
+
+std::string CConverterDlg::GetDlgItemText(int id)
+{
+    QWidget* control = GetDlgItem(id);
+    if (auto* edit = qobject_cast<QLineEdit*>(control))
+        return ToBytes(edit->text());
+    if (auto* button = qobject_cast<QAbstractButton*>(control))
+        return ToBytes(button->text());
+    return {};
+}
+
+void CConverterDlg::SetDlgItemText(int id, const std::string& text)
+{
+    QWidget* control = GetDlgItem(id);
+    if (auto* edit = qobject_cast<QLineEdit*>(control))
+    {
+        edit->setText(ToText(text));
+        // Messages are read from their beginning, like the banner.
+        if (id == IDC_STATUS)
+            edit->setCursorPosition(0);
+    }
+    else if (auto* button = qobject_cast<QAbstractButton*>(control))
+    {
+        button->setText(ToText(text));
+    }
+}
+
+bool CConverterDlg::IsDlgButtonChecked(int id)
+{
+    auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(id));
+    return button && button->isChecked();
+}
+
+void CConverterDlg::EnableDlgItem(int id, bool enable)
+{
+    if (QWidget* control = GetDlgItem(id))
+        control->setEnabled(enable);
+}
+
+void CConverterDlg::EndDialogOK()
+{
+    accept();
+}
+
+void CConverterDlg::UpdateWindow()
+{
+    // The run holds the only thread and no events are processed until it
+    // returns: paint the dialog now, so its messages are seen as they come.
+    repaint();
+}
