@@ -43,7 +43,6 @@ int CModel3DS::LoadFile(CInputFile* file, int mode)
         return 0;
 
     m_pObjects.assign(static_cast<std::size_t>(m_nObjects), ModelObject{});
-    m_objectNameCut.assign(static_cast<std::size_t>(m_nObjects), 0);
     m_nRotationBudget = 4 * ((std::uint64_t{1} << 16) + 8 * file->GetLength());
     m_nCurrent = -1;
     m_bReading = 1;
@@ -181,7 +180,7 @@ int CModel3DS::ReadTriangleMesh(CInputFile* file, std::uint64_t dataStart, std::
 
     ModelObject& object = m_pObjects[static_cast<std::size_t>(m_nCurrent)];
     object.name = m_szName;
-    m_objectNameCut[static_cast<std::size_t>(m_nCurrent)] = m_bNameCut;
+    (m_bNameCut ? m_firstCutObjectByName : m_firstObjectByName).try_emplace(object.name, m_nCurrent);
     const std::size_t slots = m_nFrames > 0 ? static_cast<std::size_t>(m_nFrames) : 0;
     object.positionKeys.assign(slots, ModelVertex{0, 0, 0});
     object.rotationKeys.assign(slots, ModelVertex{0, 0, 0});

@@ -116,20 +116,21 @@ void CModel3DS::ReadNodeHeader(CInputFile* file, std::uint64_t dataStart, std::u
     m_nNodeObject = 0;
     if (!terminated)
         return; // a name cut off by the chunk's end matches nothing
-    for (int i = 0; i <= m_nCurrent && i < m_nObjects; ++i)
+    // The lowest index among the objects read so far whose name equals the
+    // node's, or whose cut name begins a longer node name. Looked up rather
+    // than scanned: a file of many objects and many nodes must not cost
+    // their product.
+    int match = -1;
+    if (const auto whole = m_firstObjectByName.find(nodeName); whole != m_firstObjectByName.end())
+        match = whole->second;
+    if (nodeName.size() > sizeof m_szName - 1)
     {
-        const std::size_t index = static_cast<std::size_t>(i);
-        const std::string& objectName = m_pObjects[index].name;
-        const bool matches = m_objectNameCut[index]
-                                 ? nodeName.compare(0, objectName.size(), objectName) == 0 &&
-                                       nodeName.size() > objectName.size()
-                                 : nodeName == objectName;
-        if (matches)
-        {
-            m_nNodeObject = i;
-            return;
-        }
+        const auto cut = m_firstCutObjectByName.find(nodeName.substr(0, sizeof m_szName - 1));
+        if (cut != m_firstCutObjectByName.end() && (match < 0 || cut->second < match))
+            match = cut->second;
     }
+    if (match >= 0)
+        m_nNodeObject = match;
 }
 
 // The object the current node animates, when it has key arrays to write.

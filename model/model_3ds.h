@@ -4,6 +4,7 @@
 #include "model/status_window.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -83,8 +84,10 @@ private:
     int m_nNodeObject = 0;
     std::vector<ModelObject> m_pObjects;
     std::vector<ModelObject*> m_ppSorted;
-    // Whether each object's name was longer than the 12 characters kept.
-    std::vector<char> m_objectNameCut;
+    // The lowest index of each object name read so far, kept whole or cut to
+    // its first 12 characters, for matching node headers to objects.
+    std::map<std::string, int> m_firstObjectByName;
+    std::map<std::string, int> m_firstCutObjectByName;
     bool m_bNameCut = false;
     std::uint64_t m_nRotationWork = 0;
     std::uint64_t m_nRotationBudget = 0;

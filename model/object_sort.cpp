@@ -1,5 +1,8 @@
 #include "model/model_3ds.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
@@ -9,6 +12,18 @@ namespace
 bool SortsBefore(const ModelObject* a, const ModelObject* b)
 {
     return std::strcmp(a->name.c_str(), b->name.c_str()) < 0;
+}
+
+// The partitions may look at this many elements in all before the rest is
+// sorted otherwise. The pivot is the median of a range's first three
+// elements, so names stored in order, or many equal names, make the
+// partitions peel off two elements at a time: quadratic in the object count,
+// which a file can make as large as its size allows. Typical inputs stay far
+// below the budget.
+std::uint64_t PartitionBudget(int count)
+{
+    const auto elements = static_cast<std::uint64_t>(std::max(count, 1));
+    return 4096 + 4 * elements * static_cast<std::uint64_t>(std::bit_width(elements));
 }
 } // namespace
 
@@ -42,8 +57,15 @@ int CModel3DS::PartitionSorted(int first, int last)
 // Quicksort over disjoint ranges: the ranges are independent, so keeping the
 // pending left parts on an explicit stack gives the same order as recursion
 // while the depth of the call stack stays fixed whatever the file holds.
+//
+// Past its budget the quicksort hands every range still open to a stable
+// sort. Each range holds exactly the elements that belong at its place, so
+// the result is still in name order; only equal names may then end up in
+// another order than the quicksort would have given them.
 void CModel3DS::SortObjects(int first, int last)
 {
+    const std::uint64_t budget = PartitionBudget(last - first + 1);
+    std::uint64_t examined = 0;
     std::vector<std::pair<int, int>> pending;
     pending.emplace_back(first, last);
     while (!pending.empty())
@@ -55,6 +77,13 @@ void CModel3DS::SortObjects(int first, int last)
             const int count = high - low + 1;
             if (count <= 1)
                 break;
+            if (examined > budget)
+            {
+                const auto begin = m_ppSorted.begin() + low;
+                std::stable_sort(begin, begin + count, SortsBefore);
+                break;
+            }
+            examined += static_cast<std::uint64_t>(count);
             if (count == 2)
             {
                 OrderSortedPair(low, low + 1);
