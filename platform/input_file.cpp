@@ -4,7 +4,10 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -12,18 +15,39 @@ struct FileCloser
 {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
+
+// Chunk lengths are 32-bit and the main chunk starts at offset 0, so no chunk
+// reaches a byte beyond this many; a larger file is read only this far.
+constexpr std::uint64_t kLongestReachable = 0xFFFFFFFFu;
 }
 
 bool CInputFile::Open(const std::string& path)
 {
     Close();
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    // Opening a pipe blocks until a writer appears unless O_NONBLOCK is
+    // given; anything but a regular file is refused below in any case.
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
+        return false;
+    std::unique_ptr<std::FILE, FileCloser> file(::fdopen(descriptor, "rb"));
     if (!file)
+    {
+        ::close(descriptor);
         return false;
+    }
     struct stat info {};
-    if (fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode))
+    if (fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode))
         return false;
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(info.st_size));
+    // A file too large for memory is one that cannot be read, not a crash.
+    std::vector<std::uint8_t> bytes;
+    try
+    {
+        bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(info.st_size, kLongestReachable)));
+    }
+    catch (const std::bad_alloc&)
+    {
+        return false;
+    }
     if (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
         return false;
     OpenMemory(std::move(bytes));
@@ -34,6 +58,7 @@ void CInputFile::OpenMemory(std::vector<std::uint8_t> bytes)
 {
     m_bytes = std::move(bytes);
     m_nPosition = 0;
+    m_nReads = 0;
     m_bOpen = true;
 }
 
@@ -42,6 +67,7 @@ void CInputFile::Close()
     m_bytes.clear();
     m_bytes.shrink_to_fit();
     m_nPosition = 0;
+    m_nReads = 0;
     m_bOpen = false;
 }
 
@@ -52,6 +78,7 @@ std::uint64_t CInputFile::Remaining() const
 
 std::size_t CInputFile::Read(void* buffer, std::size_t count)
 {
+    ++m_nReads;
     const std::size_t available = static_cast<std::size_t>(std::min<std::uint64_t>(count, Remaining()));
     if (available > 0)
         std::memcpy(buffer, m_bytes.data() + m_nPosition, available);

@@ -13,8 +13,10 @@ class CInputFile
 public:
     CInputFile() = default;
 
-    // Reads the whole file; false when it cannot be opened or read (a folder
-    // counts as unreadable).
+    // Reads the whole file; false when it cannot be opened or read (a folder,
+    // a pipe or a device counts as unreadable, and so does a file too large
+    // for memory). Bytes beyond the first 2^32 - 1, which no chunk can
+    // reach, are not read.
     bool Open(const std::string& path);
 
     // Serves the given bytes, for tests and fuzzing.
@@ -30,6 +32,10 @@ public:
     // Copies up to count bytes and returns how many were copied.
     std::size_t Read(void* buffer, std::size_t count);
 
+    // How many reads the file has served since it was opened: a measure of
+    // the work a load does, which must stay proportional to the file's size.
+    std::uint64_t GetReadCount() const { return m_nReads; }
+
     std::uint64_t GetLength() const { return m_bytes.size(); }
     std::uint64_t GetPosition() const { return m_nPosition; }
 
@@ -40,5 +46,6 @@ public:
 private:
     std::vector<std::uint8_t> m_bytes;
     std::uint64_t m_nPosition = 0;
+    std::uint64_t m_nReads = 0;
     bool m_bOpen = false;
 };
