@@ -106,6 +106,8 @@ INSTANTIATE_TEST_SUITE_P(Names, SplitObjectNameTable,
                                            NameCase {"_T", "", 1, 0}, NameCase {"Mast_t", "Mast", 0, 0},
                                            NameCase {"Deck", "Deck", 0, 0}, NameCase {"", "", 0, 0},
                                            NameCase {"Sail_x_E", "Sail", 0, 1}, NameCase {"A__T", "A", 1, 0},
-                                           NameCase {"Oar_", "Oar", 0, 0}));
+                                           NameCase {"Oar_", "Oar", 0, 0},
+                                           NameCase {"Two\nLines_T", "Two Lines", 1, 0},
+                                           NameCase {"\r\n_E", "  ", 0, 1}));
 
 } // namespace
