@@ -9,7 +9,26 @@ TEST_JOBS  ?= 2
 DEMO_INPUT  := examples/ship.3ds
 DEMO_OUTPUT := $(BUILD_DIR)/ship.dtq
 
-.PHONY: all deps configure build demo check check-unit bench clean
+# The sanitizer build of the test suite, and the libFuzzer build (clang).
+ASAN_DIR := build-asan
+FUZZ_DIR := build-fuzz
+SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
+FUZZ_FLAGS     := -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+# Every sanitizer report ends the process with a failure.
+SANITIZER_ENV  := ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+
+FUZZER      := $(FUZZ_DIR)/fuzz/tessaline-load-fuzzer
+FUZZ_SEEDS  := $(FUZZ_DIR)/fuzz/seeds
+FUZZ_ARGS   := -dict=fuzz/chunk_ids.dict -max_len=4096 -timeout=10 -artifact_prefix=$(FUZZ_DIR)/
+# The bounded run of `check`: a fixed number of inputs from a fixed seed, so
+# that a failure in CI can be repeated.
+FUZZ_CHECK_RUNS ?= 300000
+FUZZ_CHECK_SEED ?= 1
+# `make fuzz`: as long as asked, growing a corpus kept between runs.
+FUZZ_SECONDS ?= 3600
+FUZZ_CORPUS  ?= $(FUZZ_DIR)/corpus
+
+.PHONY: all deps configure build demo check check-unit check-asan check-fuzz fuzz-build fuzz bench clean
 
 all: build
 
@@ -27,13 +46,40 @@ demo: build
 	@echo "--- first 20 lines of $(DEMO_OUTPUT) ---"
 	@head -n 20 $(DEMO_OUTPUT)
 
-# Every test suite. Further stages (sanitizer build, bounded fuzzing run) are
-# added as more prerequisites of `check`.
-check: check-unit
+# Every test suite, then the same suites under the sanitizers, then a bounded
+# fuzzing run.
+check: check-unit check-asan check-fuzz
 
 # No display in CI: Qt draws off screen.
 check-unit: build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(TEST_JOBS)
+
+# The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
+check-asan: deps
+	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DTESSALINE_BUILD_BENCH=OFF \
+	  -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)"
+	cmake --build $(ASAN_DIR) -j $(JOBS)
+	QT_QPA_PLATFORM=offscreen $(SANITIZER_ENV) ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(TEST_JOBS)
+
+# A configuration of its own: every library carries the fuzzer's coverage
+# instrumentation and the sanitizers.
+fuzz-build: deps
+	cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DCMAKE_CXX_COMPILER=clang++ \
+	  -DTESSALINE_BUILD_FUZZ=ON -DTESSALINE_BUILD_GUI=OFF -DTESSALINE_BUILD_TESTS=OFF -DTESSALINE_BUILD_BENCH=OFF \
+	  -DCMAKE_CXX_FLAGS="$(FUZZ_FLAGS)"
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target tessaline-load-fuzzer tessaline-seed-corpus
+
+# The kept regression inputs, then the bounded run from the seeds alone.
+check-fuzz: fuzz-build
+	$(FUZZER) $(FUZZ_ARGS) fuzz/regressions/*
+	rm -rf $(FUZZ_DIR)/check-corpus && mkdir -p $(FUZZ_DIR)/check-corpus
+	$(FUZZER) $(FUZZ_ARGS) -runs=$(FUZZ_CHECK_RUNS) -seed=$(FUZZ_CHECK_SEED) -print_final_stats=1 \
+	  $(FUZZ_DIR)/check-corpus $(FUZZ_SEEDS)
+
+# Long runs: make fuzz FUZZ_SECONDS=36000. Findings land in $(FUZZ_DIR)/.
+fuzz: fuzz-build
+	mkdir -p $(FUZZ_CORPUS)
+	$(FUZZER) $(FUZZ_ARGS) -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $(FUZZ_CORPUS) $(FUZZ_SEEDS)
 
 # Performance comparison with assimp and the I/O floor, the doubling series and
 # its plot: a Release build of its own, a few minutes. Not part of `check`.
@@ -41,4 +87,4 @@ bench: deps
 	JOBS=$(JOBS) bash scripts/bench.sh
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)
