@@ -29,15 +29,33 @@ bool EndsWithOutputExtension(std::string_view path)
         return std::tolower(static_cast<unsigned char>(typed)) == expected;
     });
 }
+bool IsContinuationByte(char byte)
+{
+    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+}
+
+std::size_t CountCharacters(std::string_view text)
+{
+    return static_cast<std::size_t>(
+        std::count_if(text.begin(), text.end(), [](char byte) { return !IsContinuationByte(byte); }));
+}
 } // namespace
 
+// Paths are UTF-8 here: the last three characters are counted as code
+// points, so a name that ends in a non-ASCII letter is not cut mid-character.
 std::string DefaultOutputName(const std::string& inputPath)
 {
-    if (inputPath.size() < kDefaultOutputSuffix.size())
+    std::size_t start = inputPath.size();
+    for (std::size_t characters = 0; characters < kDefaultOutputSuffix.size() && start > 0; ++characters)
+    {
+        --start;
+        while (start > 0 && IsContinuationByte(inputPath[start]))
+            --start;
+    }
+    const std::size_t counted = CountCharacters(inputPath);
+    if (counted < kDefaultOutputSuffix.size())
         return inputPath + "." + std::string(kDefaultOutputSuffix);
-    std::string output = inputPath;
-    output.replace(output.size() - kDefaultOutputSuffix.size(), kDefaultOutputSuffix.size(), kDefaultOutputSuffix);
-    return output;
+    return inputPath.substr(0, start) + std::string(kDefaultOutputSuffix);
 }
 
 std::string MakeOutputPath(const std::string& outputPath)

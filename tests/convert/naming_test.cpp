@@ -74,7 +74,9 @@ INSTANTIATE_TEST_SUITE_P(
     Paths, DefaultOutputNameTable,
     ::testing::Values(PathCase {"/models/ship.3ds", "/models/ship.DTQ"}, PathCase {"/a/b.3DS", "/a/b.DTQ"},
                       PathCase {"a.tiff", "a.tDTQ"}, PathCase {"model", "moDTQ"}, PathCase {"abc", "DTQ"},
-                      PathCase {"ab", "ab.DTQ"}, PathCase {"a", "a.DTQ"}, PathCase {"", ".DTQ"}));
+                      PathCase {"ab", "ab.DTQ"}, PathCase {"a", "a.DTQ"}, PathCase {"", ".DTQ"},
+                      PathCase {"/m/модель", "/m/модDTQ"}, PathCase {"/m/bâteau.3ds", "/m/bâteau.DTQ"},
+                      PathCase {"éé", "éé.DTQ"}, PathCase {"/m/aéé", "/m/DTQ"}));
 
 struct NameCase
 {
