@@ -195,18 +195,26 @@ ModelObject* CModel3DS::CurrentObject()
     return &m_pObjects[static_cast<std::size_t>(m_nCurrent)];
 }
 
+// Reads the count that opens a vertex, face or mapping list and checks that
+// its records lie inside the chunk before anything is allocated for them.
+int CModel3DS::ReadListCount(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd,
+                             std::uint64_t recordSize, std::uint32_t& count)
+{
+    file->Seek(dataStart);
+    if (ReadWord(file, count) && FitsInChunk(file, chunkEnd, count, recordSize))
+        return 1;
+    ShowMessage(kTruncatedFile);
+    return 0;
+}
+
 int CModel3DS::ReadVertexList(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd)
 {
     ModelObject* object = CurrentObject();
     if (!object)
         return 1;
-    file->Seek(dataStart);
     std::uint32_t count = 0;
-    if (!ReadWord(file, count) || !FitsInChunk(file, chunkEnd, count, 12))
-    {
-        ShowMessage(kTruncatedFile);
+    if (!ReadListCount(file, dataStart, chunkEnd, 12, count))
         return 0;
-    }
     if (m_nPointCount == -1)
         m_nPointCount = static_cast<int>(count);
     else if (m_nMode == 1 && static_cast<int>(count) != m_nPointCount)
@@ -230,13 +238,9 @@ int CModel3DS::ReadFaceList(CInputFile* file, std::uint64_t dataStart, std::uint
     ModelObject* object = CurrentObject();
     if (!object)
         return 1;
-    file->Seek(dataStart);
     std::uint32_t count = 0;
-    if (!ReadWord(file, count) || !FitsInChunk(file, chunkEnd, count, 8))
-    {
-        ShowMessage(kTruncatedFile);
+    if (!ReadListCount(file, dataStart, chunkEnd, 8, count))
         return 0;
-    }
     object->faceCount = count;
     object->faces.assign(count, ModelFace{});
     const std::uint8_t* bytes = file->Data() + file->GetPosition();
@@ -271,13 +275,9 @@ int CModel3DS::ReadMapping(CInputFile* file, std::uint64_t dataStart, std::uint6
     ModelObject* object = CurrentObject();
     if (!object)
         return 1;
-    file->Seek(dataStart);
     std::uint32_t count = 0;
-    if (!ReadWord(file, count) || !FitsInChunk(file, chunkEnd, count, 8))
-    {
-        ShowMessage(kTruncatedFile);
+    if (!ReadListCount(file, dataStart, chunkEnd, 8, count))
         return 0;
-    }
     // Only vertices that exist take coordinates.
     const std::size_t mapped = std::min<std::size_t>(count, object->vertices.size());
     const std::uint8_t* bytes = file->Data() + file->GetPosition();

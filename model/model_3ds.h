@@ -51,6 +51,8 @@ private:
     int HandleChunk(CInputFile* file, std::uint16_t id, std::uint64_t dataStart, std::uint64_t chunkEnd, int depth);
     int ReadObjectBlock(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd, int depth);
     int ReadTriangleMesh(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd, int depth);
+    int ReadListCount(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd, std::uint64_t recordSize,
+                      std::uint32_t& count);
     int ReadVertexList(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd);
     int ReadFaceList(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd);
     int ReadMapping(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd);
