@@ -1,12 +1,9 @@
 #include "cli/frame_export.h"
 
 #include "convert/control_ids.h"
-#include "convert/model_text_writer.h"
-#include "convert/output_naming.h"
+#include "convert/run_steps.h"
 #include "geometry/normals.h"
 #include "model/model_3ds.h"
-#include "platform/atomic_output_file.h"
-#include "platform/input_file.h"
 
 #include <algorithm>
 #include <charconv>
@@ -19,25 +16,11 @@ constexpr std::uint64_t kMaxExportedLines = std::uint64_t{1} << 27;
 constexpr std::uint64_t kFixedLinesPerFile = 9;
 constexpr std::size_t kExtensionLength = 4; // ".dtq", in any letter case
 
-void ShowStatus(CDialogWindow& window, const std::string& text)
-{
-    window.SetDlgItemText(IDC_STATUS, text);
-}
-
 std::string Digits(int value)
 {
     char buffer[16];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);
-}
-
-bool OpenInput(CDialogWindow& window, const std::string& inputPath, CInputFile& input)
-{
-    if (input.Open(inputPath))
-        return true;
-    ShowStatus(window, inputPath.empty() ? "Error: You must specify an input file"
-                                         : "Error: Could not open Input file: " + inputPath);
-    return false;
 }
 
 // An upper bound on the lines of one frame file: a mode-0 frame holds every
@@ -70,25 +53,6 @@ bool CheckFrameCount(CDialogWindow& window, CModel3DS& model, FrameSequence sequ
     return true;
 }
 
-bool WriteFrameFile(CDialogWindow& window, const ModelObject& frame, const std::string& path, bool flip)
-{
-    CAtomicOutputFile output;
-    if (!output.Create(path))
-    {
-        ShowStatus(window, "Error: Could not create Output file: " + path);
-        return false;
-    }
-    CModelTextWriter writer(output, MakeTextureName(path), flip);
-    writer.WriteHeader(1);
-    writer.WriteObject(frame);
-    if (!writer.Finish() || !output.Commit())
-    {
-        ShowStatus(window, "Error: Could not write Output file: " + path);
-        return false;
-    }
-    return true;
-}
-
 bool WriteFrames(CDialogWindow& window, CModel3DS& model, const std::string& finalPath, bool flip)
 {
     const int frameCount = model.GetFrameCount();
@@ -98,7 +62,8 @@ bool WriteFrames(CDialogWindow& window, CModel3DS& model, const std::string& fin
         model.BuildFrame(frame, &record);
         ComputeObjectFaceNormals(record);
         ComputeObjectVertexNormals(record);
-        if (!WriteFrameFile(window, record, FrameOutputPath(finalPath, frame, frameCount), flip))
+        const std::string path = FrameOutputPath(finalPath, frame, frameCount);
+        if (!WriteModelFile(window, path, flip, 1, [&](CModelTextWriter& writer) { writer.WriteObject(record); }))
             return false;
     }
     return true;
@@ -123,32 +88,22 @@ bool FitsExportLimit(std::uint64_t frameCount, std::uint64_t lineCountPerFrame)
 
 bool ExportFrames(CDialogWindow& window, FrameSequence sequence)
 {
-    const std::string inputPath = window.GetDlgItemText(IDC_INPUT);
-    const std::string outputPath = window.GetDlgItemText(IDC_OUTPUT);
-    const bool flip = window.IsDlgButtonChecked(IDC_FLIP);
-
-    CInputFile input;
-    if (!OpenInput(window, inputPath, input))
+    RunStart start;
+    if (!StartRun(window, start))
         return false;
-    if (outputPath.empty())
-    {
-        ShowStatus(window, "Error: You must specify an output file name");
-        return false;
-    }
-    const std::string finalPath = MakeOutputPath(outputPath);
 
     ShowStatus(window, "Loading model...");
     window.UpdateWindow();
     std::string statusText;
     CModel3DS model(&window, IDC_STATUS, &statusText);
     const int mode = sequence == FrameSequence::Morph ? 1 : 0;
-    if (!model.LoadFile(&input, mode))
+    if (!model.LoadFile(&start.input, mode))
         return false;
-    input.Close();
+    start.input.Close();
 
     if (!CheckFrameCount(window, model, sequence))
         return false;
-    if (!WriteFrames(window, model, finalPath, flip))
+    if (!WriteFrames(window, model, start.finalPath, start.flip))
         return false;
     window.EndDialogOK();
     return true;

@@ -1,12 +1,9 @@
 #include "convert/conversion_run.h"
 
 #include "convert/control_ids.h"
-#include "convert/model_text_writer.h"
 #include "convert/object_name.h"
-#include "convert/output_naming.h"
+#include "convert/run_steps.h"
 #include "model/model_3ds.h"
-#include "platform/atomic_output_file.h"
-#include "platform/input_file.h"
 
 #include <string>
 
@@ -14,26 +11,12 @@ namespace
 {
 constexpr int kLockedControls[] = {IDC_INPUT, IDC_OUTPUT, IDOK, IDCANCEL};
 
-void ShowStatus(CDialogWindow& window, const std::string& text)
-{
-    window.SetDlgItemText(IDC_STATUS, text);
-}
-
 // The paths and buttons stay locked while a run works; a failed run unlocks
 // them so the user can correct the input or close the dialog.
 void EnableControls(CDialogWindow& window, bool enable)
 {
     for (int id : kLockedControls)
         window.EnableDlgItem(id, enable);
-}
-
-bool OpenInput(CDialogWindow& window, const std::string& inputPath, CInputFile& input)
-{
-    if (input.Open(inputPath))
-        return true;
-    ShowStatus(window, inputPath.empty() ? "Error: You must specify an input file"
-                                         : "Error: Could not open Input file: " + inputPath);
-    return false;
 }
 
 bool LoadModel(CModel3DS& model, CInputFile& input)
@@ -47,52 +30,27 @@ bool LoadModel(CModel3DS& model, CInputFile& input)
 
 // Writes every object and then stores its cut name in the model; the writer
 // takes the flags from the whole name, so the cut must come after.
-bool WriteObjects(CModelSource& model, const std::string& textureName, bool flip, CByteSink& sink)
-{
-    CModelTextWriter writer(sink, textureName, flip);
-    const int objectCount = model.GetObjectCount();
-    writer.WriteHeader(objectCount);
-    for (int i = 0; i < objectCount; ++i)
-    {
-        ModelObject* object = model.GetObject(i);
-        writer.WriteObject(*object);
-        object->name = SplitObjectName(object->name).name;
-    }
-    return writer.Finish();
-}
-
 bool WriteOutput(CDialogWindow& window, CModelSource& model, const std::string& finalPath, bool flip)
 {
-    CAtomicOutputFile output;
-    if (!output.Create(finalPath))
-    {
-        ShowStatus(window, "Error: Could not create Output file: " + finalPath);
-        return false;
-    }
-    if (!WriteObjects(model, MakeTextureName(finalPath), flip, output) || !output.Commit())
-    {
-        ShowStatus(window, "Error: Could not write Output file: " + finalPath);
-        return false;
-    }
-    return true;
+    const int objectCount = model.GetObjectCount();
+    return WriteModelFile(window, finalPath, flip, objectCount, [&](CModelTextWriter& writer) {
+        for (int i = 0; i < objectCount; ++i)
+        {
+            ModelObject* object = model.GetObject(i);
+            writer.WriteObject(*object);
+            object->name = SplitObjectName(object->name).name;
+        }
+    });
 }
 } // namespace
 
 bool RunConversion(CDialogWindow& window, bool& flip)
 {
-    const std::string inputPath = window.GetDlgItemText(IDC_INPUT);
-    const std::string outputPath = window.GetDlgItemText(IDC_OUTPUT);
-    flip = window.IsDlgButtonChecked(IDC_FLIP);
-
-    CInputFile input;
-    if (!OpenInput(window, inputPath, input))
+    RunStart start;
+    const bool started = StartRun(window, start);
+    flip = start.flip;
+    if (!started)
         return false;
-    if (outputPath.empty())
-    {
-        ShowStatus(window, "Error: You must specify an output file name");
-        return false;
-    }
-    const std::string finalPath = MakeOutputPath(outputPath);
 
     EnableControls(window, false);
     ShowStatus(window, "Loading model...");
@@ -100,9 +58,9 @@ bool RunConversion(CDialogWindow& window, bool& flip)
 
     std::string statusText;
     CModel3DS model(&window, IDC_STATUS, &statusText);
-    const bool loaded = LoadModel(model, input);
-    input.Close(); // the model holds all it needs
-    if (!loaded || !WriteOutput(window, model, finalPath, flip))
+    const bool loaded = LoadModel(model, start.input);
+    start.input.Close(); // the model holds all it needs
+    if (!loaded || !WriteOutput(window, model, start.finalPath, flip))
     {
         EnableControls(window, true);
         return false;
