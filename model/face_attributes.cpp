@@ -89,3 +89,9 @@ void ApplyFaceAttributes(const FaceAttributes& attributes, ModelFace& face)
     face.valueX = attributes.valueX;
     face.valueC = attributes.valueC;
 }
+
+FaceAttributes AttributesOf(const ModelFace& face)
+{
+    return FaceAttributes{face.skin,  face.kind,  face.flagW,  face.flagB, face.flagF,
+                          face.flagE, face.flagN, face.valueX, face.valueC};
+}

@@ -23,5 +23,8 @@ struct FaceAttributes
 // left alone).
 bool DecodeFaceAttributes(std::string_view materialName, FaceAttributes& attributes);
 
+// The nine attribute fields of a face.
+FaceAttributes AttributesOf(const ModelFace& face);
+
 // Writes all nine attribute fields into the face.
 void ApplyFaceAttributes(const FaceAttributes& attributes, ModelFace& face);

@@ -1,4 +1,5 @@
 #include "geometry/rotation.h"
+#include "model/face_attributes.h"
 #include "model/model_3ds.h"
 
 #include <cstdint>
@@ -27,15 +28,7 @@ ModelFace CopyFace(const ModelFace& source, std::int32_t vertexBase)
     ModelFace face;
     for (int corner = 0; corner < 3; ++corner)
         face.index[corner] = source.index[corner] + vertexBase;
-    face.skin = source.skin;
-    face.kind = source.kind;
-    face.flagW = source.flagW;
-    face.flagB = source.flagB;
-    face.flagF = source.flagF;
-    face.flagE = source.flagE;
-    face.flagN = source.flagN;
-    face.valueX = source.valueX;
-    face.valueC = source.valueC;
+    ApplyFaceAttributes(AttributesOf(source), face);
     return face;
 }
 
