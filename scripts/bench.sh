@@ -8,8 +8,9 @@
 #     floor (read the input, write as many bytes as our output, the way the
 #     converter does both), in alternating rounds; prints medians, the ratios
 #     and peak memory against 3 x (input + output);
-#  4. times the doubling series (SERIES_OBJECTS objects of 512 to 32,768
-#     vertices each) and plots time against vertex count on log-log axes;
+#  4. times the doubling series, 65,536 to 4,194,304 vertices in all (16
+#     objects of 4,096 to 32,768 vertices, then 32, 64 and 128 objects of
+#     32,768), and plots time against vertex count on log-log axes;
 #  5. runs the Google Benchmark suites on the scene's shape: where the time goes.
 #
 # Results go to BENCH_BUILD_DIR/bench-results: summary.txt, series.dat,
@@ -17,7 +18,7 @@
 # (20 times faster than assimp, peak memory within the bound).
 #
 # Settings (environment): BENCH_BUILD_DIR (build-bench), BENCH_RUNS (5),
-# BENCH_ASSIMP_RUNS (BENCH_RUNS), BENCH_SERIES_RUNS (5), SERIES_OBJECTS (16),
+# BENCH_ASSIMP_RUNS (BENCH_RUNS), BENCH_SERIES_RUNS (5),
 # BENCH_SKIP_SUITES=1 to leave out step 5, JOBS (nproc).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -26,7 +27,8 @@ BUILD_DIR=${BENCH_BUILD_DIR:-build-bench}
 RUNS=${BENCH_RUNS:-5}
 ASSIMP_RUNS=${BENCH_ASSIMP_RUNS:-$RUNS}
 SERIES_RUNS=${BENCH_SERIES_RUNS:-5}
-SERIES_OBJECTS=${SERIES_OBJECTS:-16}
+# objects:vertices per object; each step doubles the total vertex count.
+SERIES_SHAPES="16:4096 16:8192 16:16384 16:32768 32:32768 64:32768 128:32768"
 JOBS=${JOBS:-$(nproc)}
 
 RESULTS="$BUILD_DIR/bench-results"
@@ -159,6 +161,7 @@ SPEED_OK=$(awk -v r="$ASSIMP_RATIO" 'BEGIN { print (r >= 20) ? "yes" : "no" }')
     echo "tessaline-convert / I/O floor:  $FLOOR_RATIO x the floor  (aim: within 3)"
     echo "  in CPU time: assimp / tessaline-convert $(ratio "$ASSIMP_CPU" "$OURS_CPU"), tessaline-convert / floor $(ratio "$OURS_CPU" "$FLOOR_CPU")"
     echo "peak memory: $(megabytes $((OURS_KB * 1024))) MB; bound 3 x (input + output) = $(megabytes "$BOUND_BYTES") MB  $([[ $MEMORY_OK == yes ]] && echo met || echo MISSED)"
+    echo "Load average after the comparison: $(cut -d ' ' -f 1-3 /proc/loadavg)"
     echo
 } | tee -a "$RESULTS/summary.txt"
 
@@ -166,13 +169,15 @@ rm -f "$ASSIMP_OUT" "$FLOOR_OUT"
 
 # --- 4. the doubling series --------------------------------------------------
 
-echo "Timing the doubling series ($SERIES_OBJECTS objects, $SERIES_RUNS runs each)..." >&2
+echo "Timing the doubling series ($SERIES_RUNS runs each)..." >&2
 SERIES="$RESULTS/series.dat"
-echo "# vertices faces input_bytes output_bytes tessaline_seconds floor_seconds" >"$SERIES"
-for ((vertices = 512; vertices <= 32768; vertices *= 2)); do
-    model="$WORK/series-$vertices.3ds"
-    output="$WORK/series-$vertices.dtq"
-    counts=$("$TOOLS/tessaline-make-bench-model" "$model" --objects "$SERIES_OBJECTS" --vertices "$vertices")
+echo "# objects vertices faces input_bytes output_bytes seconds cpu_seconds floor_seconds floor_cpu_seconds" >"$SERIES"
+for shape in $SERIES_SHAPES; do
+    objects=${shape%%:*}
+    vertices=${shape##*:}
+    model="$WORK/series.3ds"
+    output="$WORK/series.dtq"
+    counts=$("$TOOLS/tessaline-make-bench-model" "$model" --objects "$objects" --vertices "$vertices")
     total_vertices=$(sed -E 's/.* ([0-9]+) vertices.*/\1/' <<<"$counts")
     total_faces=$(sed -E 's/.* ([0-9]+) faces.*/\1/' <<<"$counts")
     "$CONVERT" "$model" -o "$output" 2>/dev/null
@@ -182,43 +187,58 @@ for ((vertices = 512; vertices <= 32768; vertices *= 2)); do
         time_once "$WORK/s" "$CONVERT" "$model" -o "$output"
         time_once "$WORK/f" "$TOOLS/tessaline-io-floor" "$model" "$WORK/floor.dtq" "$bytes_out"
     done
-    echo "$total_vertices $total_faces $(file_size "$model") $bytes_out $(median <"$WORK/s.seconds") $(median <"$WORK/f.seconds")" >>"$SERIES"
+    echo "$objects $total_vertices $total_faces $(file_size "$model") $bytes_out" \
+        "$(median <"$WORK/s.seconds") $(median <"$WORK/s.cpu") $(median <"$WORK/f.seconds") $(median <"$WORK/f.cpu")" \
+        >>"$SERIES"
     rm -f "$model" "$output" "$WORK/floor.dtq"
 done
 
-# Least squares slope of log(time) against log(vertices): 1 is linear growth.
-SLOPE=$(awk '!/^#/ { x = log($1); y = log($5); n++; sx += x; sy += y; sxx += x * x; sxy += x * y }
-    END { printf "%.2f", (n * sxy - sx * sy) / (n * sxx - sx * sx) }' "$SERIES")
-UPPER_SLOPE=$(awk '!/^#/ { v[++n] = $1; t[n] = $5 } END {
-    for (i = n - 4; i <= n; i++) { x = log(v[i]); y = log(t[i]); sx += x; sy += y; sxx += x * x; sxy += x * y }
-    printf "%.2f", (5 * sxy - sx * sy) / (5 * sxx - sx * sx) }' "$SERIES")
+# Least squares slope of log(time) against log(vertices) for the time in
+# column $1, over the last $2 points: 1 is linear growth.
+slope() {
+    awk -v column="$1" -v points="$2" '!/^#/ { v[++n] = $2; t[n] = $column } END {
+        for (i = n - points + 1; i <= n; i++) { x = log(v[i]); y = log(t[i]); sx += x; sy += y; sxx += x * x; sxy += x * y }
+        printf "%.2f", (points * sxy - sx * sy) / (points * sxx - sx * sx) }' "$SERIES"
+}
+POINTS=$(awk '!/^#/ { n++ } END { print n }' "$SERIES")
+WALL_SLOPE=$(slope 6 "$POINTS")
+CPU_SLOPE=$(slope 7 "$POINTS")
+WALL_UPPER_SLOPE=$(slope 6 5)
+CPU_UPPER_SLOPE=$(slope 7 5)
 
 {
-    echo "Doubling series: $SERIES_OBJECTS objects of 512 to 32,768 vertices each (medians of $SERIES_RUNS runs)"
+    echo "Doubling series: $((POINTS - 1)) doublings of the vertex count (medians of $SERIES_RUNS runs)"
     echo
-    printf '| %14s | %12s | %9s | %10s | %12s |\n' "Vertices" "Faces" "Time (ms)" "ns/vertex" "Floor (ms)"
-    printf '|%s|%s|%s|%s|%s|\n' "---------------:" "-------------:" "----------:" "-----------:" "-------------:"
-    awk '!/^#/ { printf "| %14d | %12d | %9.1f | %10.0f | %12.1f |\n", $1, $2, $5 * 1000, $5 * 1e9 / $1, $6 * 1000 }' "$SERIES"
+    printf '| %7s | %14s | %12s | %9s | %14s | %10s | %12s |\n' "Objects" "Vertices" "Faces" "Time (ms)" \
+        "CPU time (ms)" "ns/vertex" "Floor (ms)"
+    printf '|%s|%s|%s|%s|%s|%s|%s|\n' "--------:" "---------------:" "-------------:" "----------:" \
+        "---------------:" "-----------:" "-------------:"
+    awk '!/^#/ { printf "| %7d | %14d | %12d | %9.1f | %14.1f | %10.0f | %12.1f |\n",
+        $1, $2, $3, $6 * 1000, $7 * 1000, $6 * 1e9 / $2, $8 * 1000 }' "$SERIES"
     echo
-    echo "Slope of log(time) against log(vertices): $SLOPE over the whole series, $UPPER_SLOPE over its last four doublings (1 is linear)."
+    echo "Slope of log(time) against log(vertices), 1 being linear growth:"
+    echo "  wall-clock time $WALL_SLOPE over the whole series, $WALL_UPPER_SLOPE over its last four doublings;"
+    echo "  CPU time $CPU_SLOPE over the whole series, $CPU_UPPER_SLOPE over its last four doublings."
+    echo "A fixed cost (process start, syncing the file to disk) shows at the small end."
     echo
 } | tee -a "$RESULTS/summary.txt"
 
 gnuplot <<EOF
 set terminal pngcairo size 800,560 font "DejaVu Sans,10"
 set output "$RESULTS/scaling.png"
-set title "tessaline-convert: time against size ($SERIES_OBJECTS objects, medians of $SERIES_RUNS runs)"
+set title "tessaline-convert: time against size (medians of $SERIES_RUNS runs)"
 set logscale xy 2
 set xlabel "vertices (total)"
 set ylabel "time (ms)"
 set format x "%.0s%c"
 set grid
 set key top left
-stats "$SERIES" using 1:(\$5 * 1000) nooutput
+stats "$SERIES" using 2:(\$6 * 1000) nooutput
 last_vertices = STATS_max_x
 last_ms = STATS_max_y
-plot "$SERIES" using 1:(\$5 * 1000) with linespoints pt 7 lw 2 title "tessaline-convert", \
-     "$SERIES" using 1:(\$6 * 1000) with linespoints pt 5 lw 1 title "I/O floor", \
+plot "$SERIES" using 2:(\$6 * 1000) with linespoints pt 7 lw 2 title "tessaline-convert, wall-clock (slope $WALL_SLOPE)", \
+     "$SERIES" using 2:(\$7 * 1000) with linespoints pt 9 lw 1 title "tessaline-convert, CPU (slope $CPU_SLOPE)", \
+     "$SERIES" using 2:(\$8 * 1000) with linespoints pt 5 lw 1 title "I/O floor, wall-clock", \
      last_ms * x / last_vertices with lines dt 2 lc rgb "gray40" title "linear growth (slope 1)"
 EOF
 echo "Plot: $RESULTS/scaling.png" | tee -a "$RESULTS/summary.txt"
