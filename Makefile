@@ -22,7 +22,7 @@ FUZZ_SEEDS  := $(FUZZ_DIR)/fuzz/seeds
 FUZZ_ARGS   := -dict=fuzz/chunk_ids.dict -max_len=4096 -timeout=10 -artifact_prefix=$(FUZZ_DIR)/
 # The bounded run of `check`: a fixed number of inputs from a fixed seed, so
 # that a failure in CI can be repeated.
-FUZZ_CHECK_RUNS ?= 300000
+FUZZ_CHECK_RUNS ?= 1000000
 FUZZ_CHECK_SEED ?= 1
 # `make fuzz`: as long as asked, growing a corpus kept between runs.
 FUZZ_SECONDS ?= 3600
