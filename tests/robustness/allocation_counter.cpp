@@ -16,7 +16,8 @@ void* Counted(void* block)
 {
     if (!block)
         return nullptr;
-    const std::size_t live = g_liveBytes.fetch_add(malloc_usable_size(block)) + malloc_usable_size(block);
+    const std::size_t size = malloc_usable_size(block);
+    const std::size_t live = g_liveBytes.fetch_add(size) + size;
     std::size_t peak = g_peakBytes.load();
     while (live > peak && !g_peakBytes.compare_exchange_weak(peak, live))
     {
