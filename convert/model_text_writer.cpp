@@ -87,6 +87,8 @@ void CModelTextWriter::WriteObject(const ModelObject& object)
     const ModelVertex noNormal;
     for (std::size_t i = 0; i < vertexCount && !m_bFailed; ++i)
         WriteVertexLine(object.vertices[i], i < object.vertexNormals.size() ? object.vertexNormals[i] : noNormal);
+    if (faceCount > 0)
+        m_indexText.Prepare(vertexCount);
     for (std::size_t i = 0; i < faceCount && !m_bFailed; ++i)
         WriteFaceLine(object.faces[i]);
 }
@@ -112,11 +114,11 @@ void CModelTextWriter::WriteFaceLine(const ModelFace& face)
     const int first = m_bFlip ? 0 : 2;
     const int step = m_bFlip ? 1 : -1;
     char* out = Reserve(kMaxFaceLineChars);
-    out = PutInteger(out, face.index[first]);
+    out = m_indexText.Put(out, face.index[first]);
     *out++ = ',';
-    out = PutInteger(out, face.index[first + step]);
+    out = m_indexText.Put(out, face.index[first + step]);
     *out++ = ',';
-    out = PutInteger(out, face.index[first + 2 * step]);
+    out = m_indexText.Put(out, face.index[first + 2 * step]);
     *out++ = '\n';
     Commit(out);
 }

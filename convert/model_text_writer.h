@@ -1,5 +1,6 @@
 #pragma once
 
+#include "convert/index_text.h"
 #include "model/model_records.h"
 #include "model/model_source.h"
 #include "platform/byte_sink.h"
@@ -50,6 +51,7 @@ private:
     bool m_bFailed = false;
     std::unique_ptr<char[]> m_pBuffer;
     std::size_t m_nUsed = 0;
+    CIndexText m_indexText;
 };
 
 // The whole file for a loaded model with normals, through GetObjectCount and
