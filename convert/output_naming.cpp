@@ -13,10 +13,11 @@ constexpr std::string_view kTextureExtension = ".RAW";
 // ".dtq", so that "a.DTQ" is still normalised to "a.dtq".
 constexpr std::size_t kMinKeptLength = 6;
 
-// Index where the file name begins: after the last '/', or 0.
+// Index where the file name begins: after the last folder separator, or 0.
+// Both '/' and '\' separate folders, so paths typed in either form work.
 std::size_t FileNameStart(std::string_view path)
 {
-    const std::size_t slash = path.rfind('/');
+    const std::size_t slash = path.find_last_of("/\\");
     return slash == std::string_view::npos ? 0 : slash + 1;
 }
 

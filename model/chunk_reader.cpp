@@ -301,7 +301,8 @@ int CModel3DS::CheckFaceIndices()
             {
                 if (index < 0 || static_cast<std::uint32_t>(index) >= object.vertexCount)
                 {
-                    ShowMessage("Error reading input file, a face uses a vertex that its object does not have.");
+                    ShowMessage("Error reading input file, a face of object " + object.name +
+                                " uses a vertex that the object does not have.");
                     return 0;
                 }
             }

@@ -42,7 +42,13 @@ INSTANTIATE_TEST_SUITE_P(
                       PathCase {"A.DTQ", "A.dtq"}, PathCase {"ship.Dtq", "ship.Dtq"},
                       PathCase {"/out/my.ship.3ds", "/out/my.ship.dtq"}, PathCase {"ship.", "ship.dtq"},
                       PathCase {"ship.DTQ ", "ship.dtq"}, PathCase {"/out/.dtq", "/out/.dtq"},
-                      PathCase {"/out/shipdtq", "/out/shipdtq.dtq"}));
+                      PathCase {"/out/shipdtq", "/out/shipdtq.dtq"},
+                      // Paths typed with backslashes as folder separators.
+                      PathCase {"C:\\out\\ship.DTQ", "C:\\out\\ship.DTQ"},
+                      PathCase {"C:\\out\\ship.3ds", "C:\\out\\ship.dtq"},
+                      PathCase {"C:\\out\\ship", "C:\\out\\ship.dtq"},
+                      PathCase {"C:\\out.old\\ship", "C:\\out.old\\ship.dtq"},
+                      PathCase {"C:\\home\\.hidden", "C:\\home\\.hidden.dtq"}));
 
 class MakeTextureNameTable : public ::testing::TestWithParam<PathCase>
 {
@@ -59,7 +65,10 @@ INSTANTIATE_TEST_SUITE_P(
                       PathCase {"/ship.dtq", "ship.RAW"}, PathCase {"/models/.dtq", ".RAW"},
                       // without a folder the whole name stays, first character included
                       PathCase {"ship.dtq", "ship.RAW"}, PathCase {"/out.old/ship.dtq", "ship.RAW"},
-                      PathCase {"models/ship.Dtq", "ship.RAW"}));
+                      PathCase {"models/ship.Dtq", "ship.RAW"},
+                      PathCase {"C:\\models\\ship.dtq", "ship.RAW"},
+                      PathCase {"C:\\models\\my.ship.DTQ", "my.ship.RAW"},
+                      PathCase {"\\ship.dtq", "ship.RAW"}, PathCase {"C:\\models\\.dtq", ".RAW"}));
 
 class DefaultOutputNameTable : public ::testing::TestWithParam<PathCase>
 {

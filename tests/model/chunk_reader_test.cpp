@@ -290,7 +290,7 @@ TEST(ChunkReader, DamagedMeshDataIsAnError)
     truncated.resize(truncated.size() - 10); // inside the face list: main length now past the end
     const Case cases[] = {
         {"face naming a missing vertex", fixtures::BuildModelFile({badFace}),
-         "Error reading input file, a face uses a vertex that its object does not have."},
+         "Error reading input file, a face of object Bad uses a vertex that the object does not have."},
         {"file cut inside a list", truncated, kTruncated},
         {"vertex count larger than its chunk", EditorFile([](ChunkWriter& writer) {
              writer.Begin(fixtures::kObjectBlock);
