@@ -419,3 +419,28 @@ TEST(ChunkReader, EqualNamesArePairSwapped)
     EXPECT_EQ(loader.model.GetSorted(0), loader.model.GetObject(1));
     EXPECT_EQ(loader.model.GetSorted(1), loader.model.GetObject(0));
 }
+
+TEST(ChunkReader, MappingLongerThanTheVertexListTouchesOnlyExistingVertices)
+{
+    MeshSpec mesh = Triangle("Map");
+    mesh.mapping = {{0.5f, 0.5f}, {0.5f, 0.5f}, {0.25f, 0.0f}, {9, 9}, {9, 9}};
+    ModelLoader loader;
+    ASSERT_EQ(loader.Load(fixtures::BuildModelFile({mesh})).result, 1);
+    const ModelObject& object = *loader.model.GetObject(0);
+    ASSERT_EQ(object.vertices.size(), 3u);
+    EXPECT_EQ(object.vertices[2].u, 0.25f);
+    EXPECT_EQ(object.vertices[2].v, 1.0f);
+}
+
+TEST(ChunkReader, LengthCarryingThePositionPast4GiBEndsTheLevel)
+{
+    const auto bytes = EditorFile([](ChunkWriter& writer) {
+        fixtures::WriteMeshBlock(writer, Triangle("Before"));
+        writer.RawHeader(0x1234, 0xFFFFFFF0u);
+        fixtures::WriteMeshBlock(writer, Triangle("Hidden"));
+    });
+    ModelLoader loader;
+    ASSERT_EQ(loader.Load(bytes).result, 1);
+    ASSERT_EQ(loader.model.GetObjectCount(), 1);
+    EXPECT_EQ(loader.model.GetObject(0)->name, "Before");
+}
