@@ -53,6 +53,7 @@ void AddShapes(benchmark::internal::Benchmark* benchmark)
 {
     benchmark->ArgNames({"objects", "vertices"});
     benchmark->Args({16, 32768});
+    benchmark->Args({1, 32768}); // one object of 32,768 vertices and 64,770 faces
     benchmark->Args({1, 65535});
     for (std::int64_t vertices = 1024; vertices <= 16384; vertices *= 4)
         benchmark->Args({16, vertices});
