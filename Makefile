@@ -14,8 +14,10 @@ ASAN_DIR := build-asan
 FUZZ_DIR := build-fuzz
 SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
 FUZZ_FLAGS     := -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
-# Every sanitizer report ends the process with a failure.
-SANITIZER_ENV  := ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+# Every sanitizer report ends the process with a failure; the suppressions
+# name leaks of system libraries only.
+SANITIZER_ENV  := ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+                  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizer/leak_suppressions.txt
 
 FUZZER      := $(FUZZ_DIR)/fuzz/tessaline-load-fuzzer
 FUZZ_SEEDS  := $(FUZZ_DIR)/fuzz/seeds
