@@ -9,7 +9,6 @@ namespace
 {
 constexpr std::uint64_t kTrackHeaderSize = 14; // 10 unread bytes, the key count, 2 unread bytes
 constexpr std::uint64_t kVectorKeySize = 18;
-constexpr std::uint64_t kRotationKeySize = 22;
 constexpr std::uint64_t kKeyValueOffset = 6;
 
 // How many keys of keySize bytes really lie inside the track chunk, whatever
