@@ -32,7 +32,7 @@ float HeightAt(std::uint32_t objectIndex, std::uint32_t vertexIndex)
     return static_cast<float>(bits) * (kHeightRange / 16777216.0f) - kHeightRange / 2;
 }
 
-void AddVertices(fixtures::MeshSpec& mesh, std::uint32_t objectIndex, std::uint32_t vertexCount, GridSize grid)
+void AddVertices(fixtures::Mesh& mesh, std::uint32_t objectIndex, std::uint32_t vertexCount, GridSize grid)
 {
     const float objectOffset = static_cast<float>(objectIndex) * kObjectSpacing;
     const auto halfWidth = static_cast<std::int32_t>(grid.width / 2);
@@ -53,7 +53,7 @@ void AddVertices(fixtures::MeshSpec& mesh, std::uint32_t objectIndex, std::uint3
 }
 
 // Two triangles per grid cell whose four corners exist, row by row.
-void AddFaces(fixtures::MeshSpec& mesh, std::uint32_t vertexCount, GridSize grid, std::uint32_t maxFaces)
+void AddFaces(fixtures::Mesh& mesh, std::uint32_t vertexCount, GridSize grid, std::uint32_t maxFaces)
 {
     const std::uint32_t width = grid.width;
     for (std::uint32_t corner = 0; corner + width + 1 < vertexCount; ++corner)
@@ -99,11 +99,11 @@ std::uint32_t GridFaceCount(std::uint32_t vertexCount)
     return 2 * cells;
 }
 
-fixtures::MeshSpec MakeGridMesh(std::uint32_t objectIndex, const BenchModelShape& shape)
+fixtures::Mesh MakeGridMesh(std::uint32_t objectIndex, const BenchModelShape& shape)
 {
     const std::uint32_t vertexCount = std::min(shape.verticesPerObject, kMaxCountPerObject);
     const GridSize grid = GridFor(vertexCount);
-    fixtures::MeshSpec mesh;
+    fixtures::Mesh mesh;
     mesh.name = "Mesh" + std::to_string(objectIndex) + "_T";
     AddVertices(mesh, objectIndex, vertexCount, grid);
     AddFaces(mesh, vertexCount, grid, FaceLimit(shape));
@@ -122,7 +122,7 @@ std::vector<std::uint8_t> BuildBenchModel(const BenchModelShape& shape)
     fixtures::ChunkWriter writer;
     writer.Begin(fixtures::kMain);
     writer.Begin(fixtures::kEditor);
-    // One mesh at a time, so a large model never holds all its specs at once.
+    // One mesh at a time, so a large model never holds all its meshes at once.
     for (std::uint32_t i = 0; i < shape.objectCount; ++i)
         fixtures::WriteMeshBlock(writer, MakeGridMesh(i, shape));
     writer.End();

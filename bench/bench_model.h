@@ -40,7 +40,7 @@ GridSize GridFor(std::uint32_t vertexCount);
 // Faces that a grid of vertexCount vertices yields before any cut.
 std::uint32_t GridFaceCount(std::uint32_t vertexCount);
 
-fixtures::MeshSpec MakeGridMesh(std::uint32_t objectIndex, const BenchModelShape& shape);
+fixtures::Mesh MakeGridMesh(std::uint32_t objectIndex, const BenchModelShape& shape);
 
 std::vector<std::uint8_t> BuildBenchModel(const BenchModelShape& shape);
 

@@ -13,12 +13,12 @@ namespace
 // Objects of a square grid of vertices, each with its own keys.
 std::vector<std::uint8_t> AnimatedModelBytes(int objectCount, int verticesPerObject)
 {
-    std::vector<fixtures::MeshSpec> meshes;
-    fixtures::KeyframeSpec keyframes;
+    std::vector<fixtures::Mesh> meshes;
+    fixtures::Keyframes keyframes;
     keyframes.lastFrame = 99;
     for (int m = 0; m < objectCount; ++m)
     {
-        fixtures::MeshSpec mesh;
+        fixtures::Mesh mesh;
         mesh.name = "Part" + std::to_string(m);
         for (int i = 0; i < verticesPerObject; ++i)
             mesh.vertices.push_back({float(i % 256), float(i / 256), float(m)});

@@ -8,92 +8,53 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace
 {
 using namespace fixtures;
 
-MeshSpec Triangle(const std::string& name, float offset = 0.0f)
+Mesh Square(const std::string& name, float offset = 0.0f)
 {
-    MeshSpec mesh;
+    Mesh mesh;
     mesh.name = name;
-    mesh.vertices = {{offset, 0, 0}, {offset + 1, 0, 0}, {offset, 1, 0}};
-    mesh.faces = {{0, 1, 2}};
-    return mesh;
-}
-
-MeshSpec Square(const std::string& name)
-{
-    MeshSpec mesh;
-    mesh.name = name;
-    mesh.vertices = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+    mesh.vertices = {{offset, 0, 0}, {offset + 1, 0, 0}, {offset + 1, 1, 0}, {offset, 1, 0}};
     mesh.mapping = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
     mesh.faces = {{0, 1, 2}, {0, 2, 3}};
     return mesh;
 }
 
-std::vector<std::uint8_t> MainChunkOnly()
+// Every material-name feature, a group naming a face the list lacks, hidden
+// and long names, and names out of order for the morph sequence of mode 1.
+std::vector<std::uint8_t> Objects()
 {
-    ChunkWriter writer;
-    writer.Begin(kMain);
-    writer.End();
-    return writer.Take();
+    Mesh skinned = Square("Skinned_E");
+    skinned.hasPivot = true;
+    skinned.pivot = {0.5f, 0.5f, 0};
+    skinned.materials = {{"skin1wbfen", {0}}, {"Skin2T", {1}}, {"skin5x1Fc2A", {0, 1}},
+                         {"skin0mo", {1, 9}},  {"skinny", {0}}, {"skin9x2e", {0}}};
+    return BuildModelFile({skinned, Square("C", 1), Square("!hidden", 2), Square("AVeryLongObjectName_T", 3),
+                           Square("Eleven_Char", 4), Square("B", 5)});
 }
 
-// Every material-name feature, and a group naming a face the list lacks.
-std::vector<std::uint8_t> FaceAttributes()
+// Keys inside and outside a segment that does not start at 0, and a dummy node.
+std::vector<std::uint8_t> Animation()
 {
-    MeshSpec mesh = Square("Skinned_E");
-    mesh.hasPivot = true;
-    mesh.pivot = {0.5f, 0.5f, 0};
-    mesh.materials = {{"skin1wbfen", {0}},   {"Skin2T", {1}},  {"skin5x1Fc2A", {0, 1}},
-                      {"skin0mo", {1, 9}},   {"skinny", {0}},  {"skin9x2e", {0}}};
-    return BuildModelFile({mesh});
-}
-
-std::vector<std::uint8_t> Keyframes()
-{
-    MeshSpec box = Square("Box01");
-    box.hasPivot = true;
-    box.pivot = {0.5f, 0.5f, 0};
-    KeyframeSpec keys;
+    Keyframes keys;
+    keys.firstFrame = 2;
     keys.lastFrame = 10;
-    keys.nodes = {
-        {"Box01",
-         {{0, {10, 20, 30}}, {5, {12, 20, 30}}},
-         {{0, {0, 0, 0, 1}}, {2, {0.5f, 0, 0, 1}}, {3, {0.5f, 1, 0, 0}}},
-         {{0, {2, 2, 2}}, {10, {4, 2, 1}}}},
-        {"$$$DUMMY", {{3, {1, 1, 1}}}, {}, {}},
-    };
-    return BuildModelFile({box, Triangle("Other")}, &keys);
-}
-
-// Keys outside a segment that does not start at 0.
-std::vector<std::uint8_t> ShiftedSegment()
-{
-    KeyframeSpec keys;
-    keys.firstFrame = 5;
-    keys.lastFrame = 8;
-    keys.nodes = {{"Tri", {{7, {1, 0, 0}}}, {{6, {1, 0, 0, 1}}}, {{9, {2, 2, 2}}}}};
-    return BuildModelFile({Triangle("Tri")}, &keys);
-}
-
-// Equal vertex counts, names out of order: a morph sequence for mode 1.
-std::vector<std::uint8_t> MorphSequence()
-{
-    return BuildModelFile({Triangle("C", 0), Triangle("A", 1), Triangle("B2", 2), Triangle("B", 3)});
-}
-
-std::vector<std::uint8_t> HiddenAndLongNames()
-{
-    return BuildModelFile({Triangle("!hidden"), Triangle("AVeryLongObjectName_T"), Triangle("Eleven_Char")});
+    keys.nodes = {{"Box01",
+                   {{0, {10, 20, 30}}, {5, {12, 20, 30}}, {12, {1, 0, 0}}},
+                   {{0, {0, 0, 0, 1}}, {2, {0.5f, 0, 0, 1}}, {3, {0.5f, 1, 0, 0}}},
+                   {{0, {2, 2, 2}}, {10, {4, 2, 1}}}},
+                  {"$$$DUMMY", {{3, {1, 1, 1}}}, {}, {}}};
+    return BuildModelFile({Square("Box01"), Square("Other", 1)}, &keys);
 }
 
 // A mesh nested inside an object node, where only the reading pass looks,
-// and chunks the reader skips.
-std::vector<std::uint8_t> UnusualNesting()
+// chunks the reader skips, and lengths that end levels early or reach past
+// the file.
+std::vector<std::uint8_t> OddChunks()
 {
     ChunkWriter writer;
     writer.Begin(kMain);
@@ -101,10 +62,11 @@ std::vector<std::uint8_t> UnusualNesting()
     writer.Dword(3);
     writer.End();
     writer.Begin(kEditor);
-    WriteMeshBlock(writer, Triangle("First"));
+    WriteMeshBlock(writer, Square("First"));
     writer.Begin(0xAFFF); // material editor data
     writer.String("ignored");
     writer.End();
+    writer.RawHeader(0x1234, 5);
     writer.End();
     writer.Begin(kKeyframeData);
     writer.Begin(kObjectNode);
@@ -112,38 +74,9 @@ std::vector<std::uint8_t> UnusualNesting()
     writer.End();
     writer.End();
     writer.End();
-    writer.End();
-    return writer.Take();
-}
-
-// Lengths that end levels early or reach past the file.
-std::vector<std::uint8_t> DamagedLengths()
-{
-    ChunkWriter writer;
-    writer.Begin(kMain);
-    writer.Begin(kEditor);
-    WriteMeshBlock(writer, Triangle("Kept"));
-    writer.RawHeader(0x1234, 5);
-    writer.End();
     writer.RawHeader(kEditor, 0xFFFFFFF0);
     writer.End();
     return writer.Take();
-}
-
-std::vector<std::pair<std::string, std::vector<std::uint8_t>>> Seeds()
-{
-    return {
-        {"example_ship", BuildExampleShip()},
-        {"main_chunk_only", MainChunkOnly()},
-        {"triangle", BuildModelFile({Triangle("Hull_T")})},
-        {"face_attributes", FaceAttributes()},
-        {"keyframes", Keyframes()},
-        {"shifted_segment", ShiftedSegment()},
-        {"morph_sequence", MorphSequence()},
-        {"hidden_and_long_names", HiddenAndLongNames()},
-        {"unusual_nesting", UnusualNesting()},
-        {"damaged_lengths", DamagedLengths()},
-    };
 }
 } // namespace
 
@@ -157,9 +90,12 @@ int main(int argc, char** argv)
     const std::filesystem::path folder = argv[1];
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    for (const auto& [name, bytes] : Seeds())
+    const std::pair<const char*, std::vector<std::uint8_t>> seeds[] = {
+        {"example_ship", BuildExampleShip()}, {"objects", Objects()},
+        {"animation", Animation()},           {"odd_chunks", OddChunks()}};
+    for (const auto& [name, bytes] : seeds)
     {
-        const std::string path = (folder / (name + ".3ds")).string();
+        const std::string path = (folder / (std::string(name) + ".3ds")).string();
         if (!WriteFile(path, bytes))
         {
             std::fprintf(stderr, "Error: Could not write %s\n", path.c_str());

@@ -1,74 +1,55 @@
+// The converter's arguments: what each command line asks for, or its usage
+// error; and the most frames one run may write.
+#include "cli/frame_export.h"
 #include "cli/options.h"
 
 #include <gtest/gtest.h>
 
-#include <optional>
-#include <string>
-#include <vector>
-
 namespace
 {
-
-struct ArgumentsCase
+// The parsed command line in one line: its action or error, or the options.
+std::string Describe(const ParsedCommandLine& parsed)
 {
-    std::vector<std::string> arguments;
-    CommandAction action;
-    std::vector<std::string> inputs;
-    std::optional<std::string> output;
-    bool flip;
-    std::string error;
-};
-
-void PrintTo(const ArgumentsCase& argumentsCase, std::ostream* out)
-{
-    for (const std::string& argument : argumentsCase.arguments)
-        *out << '[' << argument << "] ";
+    const char* const actions[] = {"", "help", "version", ""};
+    const char* const sequences[] = {"", "frames ", "morph "};
+    if (parsed.action != CommandAction::Convert)
+        return actions[int(parsed.action)] + parsed.error;
+    const ConvertOptions& options = parsed.options;
+    std::string text = (options.flip ? "flip " : "") + std::string(sequences[int(options.frames)]) + "j" +
+                       std::to_string(options.jobs);
+    for (const std::string& input : options.inputs)
+        text += " [" + input + "]";
+    return options.output ? text + " -o " + *options.output : text;
 }
 
-class ParseCommandLineTable : public ::testing::TestWithParam<ArgumentsCase>
-{
+const std::pair<std::vector<std::string>, std::string> kCommandLines[] = {
+    {{"--flip", "a.3ds", "b.3ds"}, "flip j0 [a.3ds] [b.3ds]"},
+    {{"a.3ds", "--flip", "-o", "-x"}, "flip j0 [a.3ds] -o -x"},
+    {{"--", "-a.3ds", "--flip"}, "j0 [-a.3ds] [--flip]"},
+    {{"--frames", "a.3ds", "--frames"}, "frames j0 [a.3ds]"},
+    {{"--morph", "-o", "x", "-o", "y", "a.3ds"}, "Error: -o given more than once"},
+    {{"-j", "2", "a.3ds", "-h"}, "help"},
+    {{"-j1", "a.3ds", "-j", "1024"}, "j1024 [a.3ds]"},
+    {{"--version", "a.3ds", "--help", "--bogus"}, "version"},
+    {{"-flip", "a.3ds"}, "Error: unknown option -flip"},
+    {{"a.3ds", "-o"}, "Error: -o needs an output path"},
+    {{"-o", "x", "a.3ds", "b.3ds"}, "Error: -o needs exactly one input file"},
+    {{"--frames", "--morph", "a.3ds"}, "Error: --frames and --morph exclude each other"},
+    {{"a.3ds", "-j"}, "Error: -j needs a number of jobs"},
+    {{"-j", "0", "a.3ds"}, "Error: -j needs a number of jobs from 1 to 1024, not 0"},
+    {{"-j", "1025", "a.3ds"}, "Error: -j needs a number of jobs from 1 to 1024, not 1025"},
+    {{"-j", "2x", "a.3ds"}, "Error: -j needs a number of jobs from 1 to 1024, not 2x"},
 };
 
-TEST_P(ParseCommandLineTable, ReadsOptionsAndInputs)
+TEST(Options, CommandLines)
 {
-    const ArgumentsCase& expected = GetParam();
-    const ParsedCommandLine parsed = ParseCommandLine(expected.arguments);
-    EXPECT_EQ(parsed.action, expected.action);
-    EXPECT_EQ(parsed.error, expected.error);
-    if (expected.action == CommandAction::Convert)
-    {
-        EXPECT_EQ(parsed.options.inputs, expected.inputs);
-        EXPECT_EQ(parsed.options.output, expected.output);
-        EXPECT_EQ(parsed.options.flip, expected.flip);
-    }
+    for (const auto& [arguments, expected] : kCommandLines)
+        EXPECT_EQ(Describe(ParseCommandLine(arguments)), expected) << testing::PrintToString(arguments);
 }
 
-using Args = std::vector<std::string>;
-constexpr auto kConvert = CommandAction::Convert;
-constexpr auto kUsage = CommandAction::UsageError;
-const std::optional<std::string> kNoOutput;
-
-INSTANTIATE_TEST_SUITE_P(
-    Arguments, ParseCommandLineTable,
-    ::testing::Values(
-        ArgumentsCase {Args {"a.3ds"}, kConvert, Args {"a.3ds"}, kNoOutput, false, ""},
-        ArgumentsCase {Args {"--flip", "a.3ds", "b.3ds"}, kConvert, Args {"a.3ds", "b.3ds"}, kNoOutput, true, ""},
-        ArgumentsCase {Args {"a.3ds", "--flip"}, kConvert, Args {"a.3ds"}, kNoOutput, true, ""},
-        ArgumentsCase {Args {"-o", "out", "a.3ds"}, kConvert, Args {"a.3ds"}, std::string("out"), false, ""},
-        ArgumentsCase {Args {"a.3ds", "-o", "-x"}, kConvert, Args {"a.3ds"}, std::string("-x"), false, ""},
-        ArgumentsCase {Args {"--", "-a.3ds", "--flip"}, kConvert, Args {"-a.3ds", "--flip"}, kNoOutput, false, ""},
-        ArgumentsCase {Args {"-", ""}, kConvert, Args {"-", ""}, kNoOutput, false, ""},
-        ArgumentsCase {Args {"a.3ds", "--help", "--bogus"}, CommandAction::ShowHelp, {}, kNoOutput, false, ""},
-        ArgumentsCase {Args {"-h"}, CommandAction::ShowHelp, {}, kNoOutput, false, ""},
-        ArgumentsCase {Args {"--version", "a.3ds"}, CommandAction::ShowVersion, {}, kNoOutput, false, ""},
-        ArgumentsCase {Args {}, kUsage, {}, kNoOutput, false, "Error: no input file given"},
-        ArgumentsCase {Args {"--flip"}, kUsage, {}, kNoOutput, false, "Error: no input file given"},
-        ArgumentsCase {Args {"-flip", "a.3ds"}, kUsage, {}, kNoOutput, false, "Error: unknown option -flip"},
-        ArgumentsCase {Args {"a.3ds", "-o"}, kUsage, {}, kNoOutput, false, "Error: -o needs an output path"},
-        ArgumentsCase {Args {"-o", "x", "-o", "y", "a.3ds"}, kUsage, {}, kNoOutput, false,
-                       "Error: -o given more than once"},
-        ArgumentsCase {Args {"-o", "x", "a.3ds", "b.3ds"}, kUsage, {}, kNoOutput, false,
-                       "Error: -o needs exactly one input file"},
-        ArgumentsCase {Args {"-o", "x"}, kUsage, {}, kNoOutput, false, "Error: no input file given"}));
-
+// At most 2^27 lines, frames times lines per frame, however large either is.
+TEST(Options, ExportLimit)
+{
+    EXPECT_TRUE(FitsExportLimit(14913080, 9) && !FitsExportLimit(14913081, 9) && !FitsExportLimit(~0u, 1ull << 40));
+}
 } // namespace

@@ -1,0 +1,110 @@
+// How a conversion by the built converter ends, for each fault around its
+// files: the exit status, the one error message, and the folder afterwards,
+// where an earlier output must be as it was and no temporary file is left.
+// Permission bits do not bind the superuser, who runs CI: those cases run the
+// converter as nobody.
+#include "fixtures/example_ship.h"
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <map>
+#include <sstream>
+
+namespace
+{
+namespace fs = std::filesystem;
+using Folder = const support::TemporaryFolder&;
+
+// Every entry under root: permission bits, and a link's target or a file's
+// size and content (the inputs' size only).
+std::map<std::string, std::string> Snapshot(const fs::path& root)
+{
+    std::map<std::string, std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+    {
+        const fs::file_status status = entry.symlink_status();
+        entries[entry.path().lexically_relative(root)] =
+            std::to_string(int(status.permissions())) + ":" +
+            (fs::is_symlink(status) ? fs::read_symlink(entry.path()).string()
+             : !fs::is_regular_file(status) ? ""
+             : std::to_string(entry.file_size()) + (entry.path().extension() == ".3ds" ? "" : support::ReadFile(entry.path())));
+    }
+    return entries;
+}
+
+TEST(ConversionEndings, StatusMessageAndFolder)
+{
+    const std::string create = "Error: Could not create Output file: ", open = "Error: Could not open Input file: ";
+    const struct
+    {
+        std::vector<std::string> arguments; // paths relative to the scratch folder
+        std::string message;                // none when the conversion replaces ship.dtq
+        void (*setup)(Folder) = [](Folder) {};
+        support::RunOptions options = {};
+    } endings[] = {
+        {{"-o", "ship.old", "ship.3ds"}, ""},
+        {{"-o", "link/ship.dtq", "ship.3ds"}, "", [](Folder f) { fs::create_directory(f / "link"), fs::create_symlink("../ship.dtq", f / "link/ship.dtq"); }},
+        {{"-o", "full.dtq", "ship.3ds"}, "Error: Could not write Output file: full.dtq", // as nobody, who cannot replace the device
+         [](Folder f) { fs::create_symlink("/dev/full", f / "full.dtq"); }, {.unprivileged = true}},
+        {{"-o", "ship.dtq", "ship.3ds"}, "Error: Could not write Output file: ship.dtq", [](Folder) {}, {.fileSize = 1000}},
+        {{"-o", "missing/ship", "ship.3ds"}, create + "missing/ship.dtq"},
+        {{"-o", "locked/ship.dtq", "ship.3ds"}, create + "locked/ship.dtq",
+         [](Folder f) {
+             fs::create_directory(f / "locked"), support::WriteFile(f / "locked/ship.dtq", "earlier");
+             fs::permissions(f / "locked/ship.dtq", fs::perms(0666)), fs::permissions(f / "locked", fs::perms(0555));
+         },
+         {.unprivileged = true}},
+        {{"-o", "ship.dtq", "ship.3ds"}, create + "ship.dtq", [](Folder f) { fs::permissions(f / "ship.dtq", fs::perms(0444)); }, {.unprivileged = true}},
+        {{"-o", "folder.dtq", "ship.3ds"}, create + "folder.dtq", [](Folder f) { fs::create_directory(f / "folder.dtq"), support::WriteFile(f / "folder.dtq/in", "kept"); }},
+        {{"-o", "", "ship.3ds"}, "Error: You must specify an output file name"},
+        {{"-o", "", ""}, "Error: You must specify an input file"},
+        {{"-o", "ship.dtq", "missing.3ds"}, open + "missing.3ds"},
+        {{"-o", "ship.dtq", " ship.3ds"}, open + " ship.3ds"},
+        {{"-o", "ship.dtq", "folder.3ds"}, open + "folder.3ds", [](Folder f) { fs::create_directory(f / "folder.3ds"); }},
+        {{"-o", "ship.dtq", "pipe.3ds"}, open + "pipe.3ds", [](Folder f) { mkfifo((f / "pipe.3ds").c_str(), 0644); }},
+        {{"-o", "ship.dtq", "/dev/zero"}, open + "/dev/zero"},
+        {{"-o", "ship.dtq", "ship.3ds"}, open + "ship.3ds", [](Folder f) { fs::permissions(f / "ship.3ds", fs::perms(0200)); }, {.unprivileged = true}},
+        {{"-o", "ship.dtq", "large.3ds"}, open + "large.3ds", // sparse: it takes no room on disk
+         [](Folder f) { fs::copy_file(f / "ship.3ds", f / "large.3ds"), fs::resize_file(f / "large.3ds", std::uintmax_t{3} << 30); },
+         {.addressSpace = rlim_t{1} << 30}},
+        {{"-o", "ship.dtq", "text.3ds"}, "Error reading input file, it does not appear to be a true .3DS file.",
+         [](Folder f) { support::WriteFile(f / "text.3ds", "not a model"); }}};
+    const std::string golden = support::ReadFile(TESSALINE_SOURCE_DIR "/tests/data/golden/ship.dtq");
+    for (const auto& ending : endings)
+    {
+        SCOPED_TRACE(::testing::PrintToString(ending.arguments));
+#if defined(__SANITIZE_ADDRESS__) // which cannot run within an address space limit
+        if (ending.options.addressSpace)
+            continue;
+#endif
+        support::TemporaryFolder folder;
+        fs::permissions(folder.Path(), fs::perms::all);
+        ASSERT_TRUE(fixtures::WriteFile(folder / "ship.3ds", fixtures::BuildExampleShip()));
+        support::WriteFile(folder / "ship.dtq", "earlier");
+        fs::permissions(folder / "ship.dtq", fs::perms(0640));
+        ending.setup(folder);
+        std::map<std::string, std::string> expected = Snapshot(folder.Path());
+        if (ending.message.empty())
+            expected["ship.dtq"] = std::to_string(0640) + ":" + std::to_string(golden.size()) + golden;
+        support::RunOptions options = ending.options;
+        options.folder = folder.Path();
+        std::vector<std::string> argv = {TESSALINE_CONVERT_PATH};
+        argv.insert(argv.end(), ending.arguments.begin(), ending.arguments.end());
+        const support::Process run = support::Run(argv, options);
+
+        EXPECT_EQ(run.status, ending.message.empty() ? 0 : 1) << run.err;
+        std::vector<std::string> errors;
+        std::istringstream lines(run.err);
+        for (std::string line; std::getline(lines, line);)
+            if (line.starts_with("Error"))
+                errors.push_back(line);
+        EXPECT_EQ(errors, ending.message.empty() ? std::vector<std::string>{} : std::vector{ending.message}) << run.err;
+        EXPECT_TRUE(run.err.ends_with(ending.message + "\n")) << run.err;
+        EXPECT_EQ(Snapshot(folder.Path()), expected);
+    }
+}
+
+} // namespace

@@ -1,0 +1,139 @@
+// Whole conversions by the built converter, compared byte for byte with the
+// files under tests/data/golden. Each was written by this converter for the
+// model built here and checked by eye when it was made. After an intended
+// change of the output, rewrite them with TESSALINE_UPDATE_GOLDEN=1 and
+// review the diff.
+#include "fixtures/example_ship.h"
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+using fixtures::Mesh;
+
+const std::string kSource = TESSALINE_SOURCE_DIR;
+std::string Golden(const std::string& name) { return kSource + "/tests/data/golden/" + name; }
+Mesh Named(const std::string& name) { Mesh mesh; mesh.name = name; return mesh; }
+
+// The edges of the number format: signed zero, both exponent forms, three-digit
+// exponents, rounding that carries into a new digit, exact halves, a
+// subnormal, a vertex no face names, faces that cancel or repeat a vertex.
+Mesh FormatEdges()
+{
+    Mesh mesh = support::Triangle("Edges_E");
+    mesh.vertices = {{0, 0, 0}, {-0.0f, 25, -25}, {0.001f, 1e8f, -1e-3f}, {12.5f, 249999.99f, 0.0025f},
+                     {-37.1234567f, 4.2e-5f, 1234.5678f}, {3.0e38f, -3.0e38f, 1e-40f}, {9.9999987f, -99999.99f, 0.1f}};
+    mesh.mapping = {{9.999995f, 0.5f}, {999999.5f, 1.0f}, {0.000099999995f, 0.75f}, {123456.5f, 1.0f - 1.0f / 3.0f},
+                    {123457.5f, 0.9f}, {2.5e-5f, -2.0f}, {1.0f / 3.0f, 1.0e7f}};
+    mesh.faces = {{0, 1, 2}, {2, 1, 0}, {1, 3, 4}, {3, 3, 6}, {4, 6, 0}, {6, 2, 3}};
+    return mesh;
+}
+
+// An 8 by 8 grid whose heights use every bit of the mantissa.
+Mesh Terrain()
+{
+    Mesh mesh = Named("Terrain_T");
+    for (std::uint16_t corner = 0; corner < 64; ++corner)
+    {
+        std::uint32_t bits = ((corner + 1u) ^ ((corner + 1u) >> 16)) * 0x7FEB352Du;
+        bits = (bits ^ bits >> 15) * 0x846CA68Bu;
+        const float row = corner / 8, column = corner % 8;
+        mesh.vertices.push_back({column * 0.37f - 1.3f, row * 0.37f, ((bits ^ bits >> 16) >> 8) * (200.0f / 16777216.0f) - 100.0f});
+        mesh.mapping.push_back({column / 7.0f, row / 7.0f});
+        const auto next = [corner](int step) { return static_cast<std::uint16_t>(corner + step); };
+        if (row < 7 && column < 7)
+            mesh.faces.push_back({corner, next(1), next(8)}), mesh.faces.push_back({next(1), next(9), next(8)});
+    }
+    return mesh;
+}
+
+// A closed-off corner, or its mirror image: x negated, the same faces.
+Mesh Corner(const std::string& name, float side)
+{
+    Mesh mesh = support::Triangle(name);
+    mesh.vertices = {{0, 0, 0}, {25 * side, 0, 0}, {0, 25, 0}, {5 * side, 5, 20}};
+    mesh.mapping.push_back({0.5f, 0.5f});
+    mesh.faces = {{0, 2, 1}, {0, 1, 3}, {1, 2, 3}, {2, 0, 3}};
+    mesh.hasPivot = true, mesh.pivot = {5, 5, 0};
+    return mesh;
+}
+
+std::vector<std::uint8_t> Numbers() { return fixtures::BuildModelFile({FormatEdges(), Terrain(), Named("Empty")}); }
+
+// Flags anywhere in the name, names cut at their first '_' or at 12
+// characters, line breaks in names, a mirrored pair.
+std::vector<std::uint8_t> Names()
+{
+    std::vector<Mesh> meshes = {Corner("Left_T", 1), Corner("Right_E_T", -1)};
+    for (const char* name : {"_T", "Mast_t", "Deck", "Sail_x_E", "A__T", "Oar_", "Two\nLines_T", "\r\n_E", "TwelveLetter_T_E"})
+        meshes.push_back(support::Triangle(name));
+    return fixtures::BuildModelFile(meshes);
+}
+
+// Moved, turned and scaled objects, mirrored by negative scales on the way.
+std::vector<std::uint8_t> Animated()
+{
+    fixtures::Keyframes keys;
+    keys.lastFrame = 3;
+    keys.nodes = {{"Blade_T", {{0, {0, 0, 0}}, {3, {30, 0, -15}}}, {{0, {0, 0, 0, 1}}, {2, {0.5f, 0, 0, 1}}},
+                   {{0, {1, 1, 1}}, {3, {-1, 1, 2}}}},
+                  {"Arm_E", {{0, {10, 0, 0}}}, {{0, {0, 0, 0, 1}}, {1, {1.5707964f, 1, 0, 0}}}, {{0, {2, 2, 2}}, {2, {-2, 2, 2}}}}};
+    return fixtures::BuildModelFile({Corner("Blade_T", 1), Corner("Arm_E", -1)}, &keys);
+}
+
+// Several files (frames) are compared as one text, in name order; the
+// texture name in each tells which file it is.
+TEST(GoldenOutput, ConverterWritesTheStoredText)
+{
+    // The golden file, also the output's name; the options; the model, or none for examples/ship.3ds.
+    using Case = std::tuple<std::string, std::vector<std::string>, std::vector<std::uint8_t> (*)()>;
+    for (const auto& [file, options, build] :
+         {Case{"ship.dtq", {}, nullptr}, Case{"ship.dtq", {}, fixtures::BuildExampleShip}, Case{"ship_flipped.dtq", {"--flip"}, fixtures::BuildExampleShip},
+          Case{"numbers.dtq", {}, Numbers}, Case{"names.dtq", {}, Names}, Case{"frames.dtq", {"--frames"}, Animated},
+          Case{"morph_flipped.dtq", {"--morph", "--flip"}, Animated}})
+    {
+        support::TemporaryFolder folder;
+        const std::string input = build ? folder / "model.3ds" : kSource + "/examples/ship.3ds";
+        ASSERT_TRUE(!build || fixtures::WriteFile(input, build()));
+        std::vector<std::string> argv = {TESSALINE_CONVERT_PATH};
+        argv.insert(argv.end(), options.begin(), options.end());
+        argv.insert(argv.end(), {"-o", folder / file, input});
+        const support::Process run = support::Run(argv);
+        EXPECT_EQ(run.status, 0) << file << ": " << run.err;
+        EXPECT_EQ(run.err.find("Error"), std::string::npos) << file << ": " << run.err;
+        std::string written;
+        for (const std::string& name : folder.List())
+            written += name == "model.3ds" ? "" : support::ReadFile(folder / name);
+        if (std::getenv("TESSALINE_UPDATE_GOLDEN"))
+            support::WriteFile(Golden(file), written);
+        EXPECT_EQ(written, support::ReadFile(Golden(file))) << file;
+    }
+}
+
+TEST(GoldenOutput, ExampleModelIsTheGeneratorsOutput)
+{
+    const std::vector<std::uint8_t> built = fixtures::BuildExampleShip();
+    EXPECT_TRUE(support::ReadFile(kSource + "/examples/ship.3ds") == std::string(built.begin(), built.end()));
+}
+
+// Forty ships fill the writer's buffer several times over: each copy's lines
+// must still be the ship's, whichever buffer boundary they cross.
+TEST(GoldenOutput, FleetRepeatsTheShipsLines)
+{
+    std::vector<Mesh> meshes;
+    for (int copy = 0; copy < 40; ++copy)
+        for (const Mesh& mesh : fixtures::ExampleShipMeshes())
+            meshes.push_back(mesh);
+    support::TemporaryFolder folder;
+    support::WriteModel(folder / "fleet.3ds", meshes);
+    const support::Process run = support::Run({TESSALINE_CONVERT_PATH, "-o", folder / "ship", folder / "fleet.3ds"});
+    const std::string ship = support::ReadFile(Golden("ship.dtq"));
+    std::string expected = "C3DModel\n4\n160\n0,50.000000\n";
+    for (int copy = 0; copy < 40; ++copy)
+        expected += ship.substr(ship.find("0,50.000000\n") + 12);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(support::ReadFile(folder / "ship.dtq") == expected);
+}
+
+} // namespace

@@ -1,0 +1,104 @@
+// The dialog: its font and layout, and "Go" on a good file and on each kind
+// of failure: the status texts as they are painted, the paths and buttons
+// locked while the run works, the dialog ended on success and ready for
+// another try after a failure.
+#include "gui_support.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+
+namespace
+{
+// painted: "****" marks the paths and buttons disabled; faces: each
+// object's face line in the file, empty for no file.
+struct Go { QString input, output; bool flip; QStringList painted; QString faces; };
+
+const QStringList kConverted{"Loading model...****", "  reading Object 0 of 2****",
+                             "  reading Object 1 of 2****"};
+// The failures come first: they must leave no file.
+const Go kGoes[] = {
+    {"", "", false, {"Error: You must specify an input file"}, ""},
+    {"two.3ds", "", false, {"Error: You must specify an output file name"}, ""},
+    {"x.3ds", "o.dtq", false, {"Error: Could not open Input file: x.3ds"}, ""},
+    {".", "o.dtq", false, {"Error: Could not open Input file: ."}, ""},
+    {"notes.3ds", "o.dtq", false,
+     {"Loading model...****", "Error reading input file, it does not appear to be a true .3DS file."}, ""},
+    {"two.3ds", "no/o.dtq", false, kConverted + QStringList{"Error: Could not create Output file: no/o.dtq"}, ""},
+    {"two.3ds", "o.dtq", false, kConverted, "\n2,1,0\n"},
+    {"two.3ds", "o.dtq", true, kConverted, "\n0,1,2\n"},
+};
+} // namespace
+
+class DialogTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // The pixel rectangles were measured once with the desktop font DejaVu
+    // Sans and checked by hand: its letters average 7 x 13 pixels at 8 points,
+    // 4 x 8 dialog units.
+    void layout()
+    {
+        QApplication::setFont(QFont("DejaVu Sans", 12)); // the dialog sets 8 points
+        CConverterDlg dialog;
+        QCOMPARE(dialog.font().family() + " " + QString::number(dialog.font().pointSize()), "DejaVu Sans 8");
+        // The dialog's size, then x, y, width, height of each control in tab
+        // order; the captions (the 6th and 7th) are widened to their text.
+        QList<int> pixels{dialog.width(), dialog.height()};
+        for (QWidget* control : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            pixels << control->x() << control->y() << control->width() << control->height();
+        QCOMPARE(pixels, (QList<int>{399, 166, 173, 107, 63, 23, 292, 107, 63, 23, 75,  11, 284, 20,
+                                     75,  37,  284, 20,  359, 11, 26,  20,  12, 11, 62,  13, 16,  39,
+                                     57,  13,  0,   145, 399, 21, 214, 75,  87, 18, 12,  60, 102, 81}));
+    }
+
+    void go()
+    {
+        support::TemporaryFolder folder;
+        QDir::setCurrent(QString::fromStdString(folder.Path()));
+        support::WriteModel("two.3ds", {support::Triangle("A"), support::Triangle("B")});
+        support::WriteFile("notes.3ds", "hello");
+        for (const Go& go : kGoes)
+        {
+            CConverterDlg dialog;
+            dialog.show();
+            QApplication::setActiveWindow(&dialog);
+            QVERIFY(QTest::qWaitForWindowActive(&dialog));
+            dialog.SetDlgItemText(IDC_INPUT, go.input.toStdString());
+            dialog.SetDlgItemText(IDC_OUTPUT, go.output.toStdString());
+            qobject_cast<QAbstractButton*>(dialog.GetDlgItem(IDC_FLIP))->setChecked(go.flip);
+            m_dialog = &dialog;
+            m_painted.clear();
+            dialog.GetDlgItem(IDC_STATUS)->installEventFilter(this);
+            QTest::keyClick(dialog.GetDlgItem(IDOK), Qt::Key_Return);
+            dialog.GetDlgItem(IDC_STATUS)->repaint(); // the state it is left in
+            QCOMPARE(m_painted.join('|'), go.painted.join('|'));
+            QCOMPARE(dialog.isVisible(), go.faces.isEmpty());
+            // After a failure, Enter means "Go" again.
+            QVERIFY(!dialog.isVisible() || dialog.focusWidget() == dialog.GetDlgItem(IDOK));
+            const QString text = QString::fromStdString(support::ReadFile(go.output.toStdString()));
+            QCOMPARE(text.startsWith("C3DModel\n4\n2\n") ? text.count(go.faces) : 0, go.faces.isEmpty() ? 0 : 2);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::Paint)
+            return false;
+        QString entry = Text(*m_dialog, IDC_STATUS);
+        for (int id : {IDC_INPUT, IDC_OUTPUT, IDOK, IDCANCEL})
+            entry += m_dialog->GetDlgItem(id)->isEnabled() ? "" : "*";
+        if (m_painted.value(m_painted.size() - 1) != entry)
+            m_painted.append(entry);
+        return false;
+    }
+
+private:
+    CConverterDlg* m_dialog = nullptr;
+    QStringList m_painted;
+};
+
+QTEST_MAIN(DialogTest)
+#include "dialog_test.moc"

@@ -1,0 +1,146 @@
+// The .3DS reader, from bytes to objects and messages: one table of files,
+// each with the objects it loads and the one "Error" message it shows if it
+// fails (none when it succeeds).
+
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sstream>
+
+using fixtures::ChunkWriter;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+const std::string kNotA3ds = "Error reading input file, it does not appear to be a true .3DS file.";
+const std::string kCut = "Error reading input file, it is truncated or damaged.";
+const std::string kTooLong = "Error reading input file, its keyframe segment is too long.";
+const std::string kCounts = "Error: Object point counts do not match";
+const std::string kNoVertex = "Error reading input file, a face of object Box uses a vertex that the object does not have.";
+
+Bytes Triangles(const std::vector<std::string>& names, const fixtures::Keyframes* keys = nullptr) {
+    std::vector<fixtures::Mesh> meshes;
+    for (const std::string& name : names)
+        meshes.push_back(support::Triangle(name));
+    return fixtures::BuildModelFile(meshes, keys);
+}
+
+void Mesh(ChunkWriter& w, const char* name) { fixtures::WriteMeshBlock(w, support::Triangle(name)); }
+
+// The main chunk holding `levels` nested editor chunks, the innermost holding what body writes.
+Bytes Editor(const std::function<void(ChunkWriter&)>& body, int levels = 1) {
+    ChunkWriter w;
+    for (int i = 0; i <= levels; ++i)
+        w.Begin(i ? fixtures::kEditor : fixtures::kMain);
+    body(w);
+    for (int i = 0; i <= levels; ++i)
+        w.End();
+    return w.Take();
+}
+
+// Object Box: a chunk `junk` bytes long (none for 0), `meshes` empty meshes,
+// or a mesh holding one list chunk (id, count, `size` zero bytes). Mesh Next
+// follows, so a read past the list would find data.
+Bytes Box(std::uint32_t junk, int meshes, std::uint16_t id = 0, std::uint16_t count = 0, std::size_t size = 0) {
+    return Editor([=](ChunkWriter& w) {
+        w.Begin(fixtures::kObjectBlock), w.String("Box");
+        if (junk)
+            w.RawHeader(0x1234, junk);
+        for (int i = 0; i < meshes; ++i)
+            w.RawHeader(fixtures::kTriangleMesh, 6);
+        if (id)
+            w.Begin(fixtures::kTriangleMesh), w.Begin(id), w.Word(count), w.Bytes(std::string(size, '\0').data(), size), w.End(), w.End();
+        w.End(), Mesh(w, "Next");
+    });
+}
+
+// Objects A then B, the main chunk's length set to mainLength (0: as written,
+// ending after A), B's chunks trailing.
+Bytes Trailer(std::uint32_t mainLength) {
+    Bytes bytes = Triangles({"A"}), second = Triangles({"B"});
+    bytes.insert(bytes.end(), second.begin() + 6, second.end());
+    for (int i = 0; mainLength && i < 4; ++i)
+        bytes[2 + i] = static_cast<std::uint8_t>(mainLength >> (8 * i));
+    return bytes;
+}
+
+// A segment 0..lastFrame and `turns` nodes with a rotation track for object
+// Box (no object when none); the file's size does not depend on lastFrame.
+Bytes Segment(std::uint32_t lastFrame, int turns = 0) {
+    fixtures::Keyframes keys{0, lastFrame, std::vector(static_cast<std::size_t>(turns), fixtures::Node{"Box", {}, {{0, {}}}, {}})};
+    return Triangles(std::vector<std::string>(turns ? 1 : 0, "Box"), &keys);
+}
+
+// "result @frames name/vertices/faces ... | sorted positions" (mode 1); a run
+// of equal objects is written once with its length, "!" marks arrays that do
+// not hold their count's records.
+std::string Summary(support::LoadedModel& loaded) {
+    CModel3DS& model = loaded.model;
+    const int frames = model.GetFrameSegmentLength();
+    std::ostringstream out(std::to_string(loaded.result) + (frames != 1 ? " @" + std::to_string(frames) : ""), std::ios::ate);
+    std::vector<std::string> objects;
+    for (int i = 0; i < model.GetObjectCount(); ++i) {
+        const ModelObject& o = *model.GetObject(i);
+        objects.push_back(o.name + "/" + std::to_string(o.vertexCount) + "/" + std::to_string(o.faceCount) +
+                          (o.vertices.size() == o.vertexCount && o.faces.size() == o.faceCount ? "" : "!"));
+    }
+    for (auto run = objects.begin(), next = run; run != objects.end(); run = next) {
+        next = std::find_if(run, objects.end(), [&](const std::string& text) { return text != *run; });
+        out << ' ' << *run << (next - run > 1 ? " x" + std::to_string(next - run) : "");
+    }
+    for (int i = 0; model.GetMode() == 1 && loaded.result && i < model.GetObjectCount(); ++i)
+        out << (i ? " " : " | ") << model.GetSorted(i) - model.GetObject(0);
+    return out.str();
+}
+} // namespace
+
+TEST(Reader, FilesToObjectsAndMessages) {
+    const Bytes whole = Triangles({"Cut"}), cut(whole.begin(), whole.end() - 10); // cut inside the face list
+    fixtures::Mesh bad = support::Triangle("Box"), eight = support::Triangle("B"), nine = support::Triangle("A");
+    bad.faces.push_back({0, 1, 3}), eight.vertices.resize(8), nine.vertices.resize(9);
+    // Key slots may number 65536 + 8 * the file's size; rotation fill-ins four times that.
+    const std::string limit = std::to_string(65536 + 8 * Segment(0).size());
+    const auto turnLimit = static_cast<std::uint32_t>(65536 + 8 * Segment(0, 4).size());
+    const std::tuple<const char*, Bytes, int, std::string, std::string> cases[] = { // label, file, mode, summary, error
+        {"empty file", {}, 0, "0", kNotA3ds},
+        {"wrong magic", {0x4D, 0x4C, 6, 0, 0, 0}, 0, "0", kNotA3ds},
+        {"magic without length", {0x4D, 0x4D, 0x10}, 0, "0", kCut},
+        {"main chunk alone", {0x4D, 0x4D, 6, 0, 0, 0}, 0, "1", ""},
+        {"file order, ! names skipped", Triangles({"Hull", "!Camera", "Deck"}), 0, "1 Hull/3/1 Deck/3/1", ""},
+        {"names cut to 12", Triangles({"abcdefghijk", "abcdefghijkl", "abcdefghijklm"}), 0, "1 abcdefghijk/3/1 abcdefghijkl/3/1 x2", ""},
+        {"name without terminator", Editor([](ChunkWriter& w) { w.RawHeader(fixtures::kObjectBlock, 9), w.Bytes("Box", 3); }), 0, "1", ""},
+        {"two meshes in a block", Box(0, 2), 0, "1 Box/0/0 x2 Next/3/1", ""},
+        {"chunk of 6 bytes", Box(6, 1), 0, "1 Box/0/0 Next/3/1", ""},
+        {"chunk of 5 bytes ends its level", Box(5, 1), 0, "1 Next/3/1", ""},
+        {"length past 4 GiB ends its level", Box(0xFFFFFFF0u, 1), 0, "1 Next/3/1", ""},
+        {"chunks per level at the cap", Box(0, 10000), 0, "1 Box/0/0 x10000 Next/3/1", ""},
+        {"chunks per level past the cap", Box(0, 10001), 0, "1 Box/0/0 x10000 Next/3/1", ""},
+        {"nested to the deepest level read", Editor([](ChunkWriter& w) { Mesh(w, "Deep"); }, 30), 0, "1 Deep/3/1", ""},
+        {"mesh content too deep", Editor([](ChunkWriter& w) { Mesh(w, "Deep"); }, 31), 0, "1 Deep/0/0", ""},
+        {"object block content too deep", Editor([](ChunkWriter& w) { Mesh(w, "Deep"); }, 32), 0, "1", ""},
+        {"main length honoured", Trailer(0), 0, "1 A/3/1", ""},
+        {"main length clamped to the file", Trailer(0x7FFFFFFF), 0, "1 A/3/1 B/3/1", ""},
+        {"main length below 6 wraps to nothing", Trailer(2), 0, "1", ""},
+        {"file cut inside a list", cut, 0, "0 Cut/3/0", kCut},
+        {"vertices filling their chunk", Box(0, 0, fixtures::kVertexList, 1, 12), 0, "1 Box/1/0 Next/3/1", ""},
+        {"vertex count past its chunk", Box(0, 0, fixtures::kVertexList, 2, 12), 0, "0 Box/0/0 /0/0", kCut},
+        {"face count past its chunk", Box(0, 0, fixtures::kFaceList, 1, 7), 0, "0 Box/0/0 /0/0", kCut},
+        {"mapping count past its chunk", Box(0, 0, fixtures::kMapping, 2, 8), 0, "0 Box/0/0 /0/0", kCut},
+        {"face naming a missing vertex", fixtures::BuildModelFile({bad}), 0, "0 Box/3/2", kNoVertex},
+        {"face in an object without vertices", Box(0, 0, fixtures::kFaceList, 1, 8), 0, "0 Box/0/1 Next/3/1", kNoVertex},
+        {"point counts differ, mode 1", fixtures::BuildModelFile({eight, nine}), 1, "0 B/8/1 A/0/0", kCounts},
+        {"mode 1 sorts by byte value", Triangles({"C", "A", "Box10", "Box2", "B", "a", "Box", "", "Zed", "B2"}), 1,
+         "1 C/3/1 A/3/1 Box10/3/1 Box2/3/1 B/3/1 a/3/1 Box/3/1 /3/1 Zed/3/1 B2/3/1 | 7 1 4 9 6 2 3 0 8 5", ""},
+        {"mode 1 equal names swap", Triangles({"Same", "Same"}), 1, "1 Same/3/1 x2 | 1 0", ""},
+        {"segment at the size limit", Segment(std::stoul(limit) - 1), 0, "1 @" + limit, ""},
+        {"segment past the size limit", Segment(std::stoul(limit)), 0, "0 @" + std::to_string(std::stoul(limit) + 1), kTooLong},
+        {"slots and fill-ins at their limits", Segment(turnLimit - 1, 4), 0, "1 @" + std::to_string(turnLimit) + " Box/3/1", ""},
+        {"rotation fill-ins past the budget", Segment(59999, 200), 0, "0 @60000 Box/3/1", kTooLong},
+    };
+    for (const auto& [label, bytes, mode, summary, error] : cases) {
+        support::LoadedModel loaded(bytes, mode);
+        EXPECT_EQ(Summary(loaded), summary) << label;
+        EXPECT_EQ(loaded.errors, error.empty() ? std::vector<std::string>{} : std::vector{error}) << label;
+    }
+}

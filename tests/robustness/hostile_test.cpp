@@ -1,0 +1,135 @@
+// Files built to make the reader do as much as their size lets it: counts
+// with no records behind them, the longest keyframe segments accepted, deep
+// nesting, lengths past the end. Converting one must stay within a few
+// megabytes, and the reading work of a load must grow with the file alone.
+#include "fuzz/exercise_model.h"
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace
+{
+using namespace fixtures;
+using Content = std::function<void(ChunkWriter&)>;
+
+Content operator+(const Content& first, const Content& second) { return [=](ChunkWriter& w) { first(w), second(w); }; }
+Content Chunk(std::uint16_t id, const Content& content) { return [=](ChunkWriter& w) { w.Begin(id), content(w), w.End(); }; }
+Content Raw(std::uint16_t id, std::uint32_t length) { return [=](ChunkWriter& w) { w.RawHeader(id, length); }; }
+Content Text(const char* text) { return [=](ChunkWriter& w) { w.String(text); }; }
+Content Words(std::vector<std::uint16_t> words) { return [=](ChunkWriter& w) { for (auto word : words) w.Word(word); }; }
+Content Floats(std::vector<float> values) { return [=](ChunkWriter& w) { for (float value : values) w.Float(value); }; }
+Content Repeat(int times, const Content& content) { return [=](ChunkWriter& w) { for (int i = 0; i < times; ++i) content(w); }; }
+Content Claim(std::uint16_t id) { return Chunk(id, Words({0xFFFF})); } // of records that are absent
+Content Nest(int levels, const Content& in) { return levels ? Chunk(levels % 2 ? kKeyframeData : kEditor, Nest(levels - 1, in)) : in; }
+std::vector<std::uint8_t> Build(const Content& content) { ChunkWriter w; content(w); return w.Take(); }
+
+const Content kTriangle = Chunk(kVertexList, Words({3}) + Floats({0, 0, 0, 1, 0, 0, 0, 1, 0}));
+const Content kOneFace = Words({1, 0, 1, 2, 0});
+Content Box(const Content& mesh, const Content& keys = Words({})) // an object named Box, then keyframe data
+{
+    return Chunk(kMain, Chunk(kEditor, Chunk(kObjectBlock, Text("Box") + Chunk(kTriangleMesh, mesh))) + keys);
+}
+
+// A node for Box whose three rotation tracks are keyed at frame 1 and at the
+// last frame there is, so that the fill-in between runs in full; its other
+// tracks claim keys they do not have.
+Content Segment(std::uint32_t lastFrame)
+{
+    const Content key = Words({1, 0, 0}) + Floats({0.5f, 0, 0, 1}), lastKey = Words({0xFFFF, 0, 0}) + Floats({0.5f, 0, 0, 1});
+    const Content rotation = Chunk(kRotationTrack, Words({0, 0, 0, 0, 0, 2, 0}) + key + lastKey);
+    const Content node = Chunk(kNodeHeader, Text("Box")) + rotation + rotation + rotation;
+    const Content claims = Chunk(kPositionTrack, Words({0, 0, 0, 0, 0, 0xFFFF, 0})) + Chunk(kScaleTrack, Words({0, 0, 0, 0, 0, 0xFFFF, 0}));
+    return Chunk(kKeyframeData, Chunk(kSegment, Words({0, 0}) + Words({std::uint16_t(lastFrame), std::uint16_t(lastFrame >> 16)})) +
+                                    Chunk(kObjectNode, node + claims));
+}
+// The longest segment the reader accepts for a file of this length, shared
+// by objects, and longer by beyond frames.
+std::vector<std::uint8_t> LongestSegment(const Content& mesh, std::uint32_t objects, std::uint32_t beyond = 0)
+{
+    const std::size_t length = Build(Box(mesh, Segment(0))).size();
+    return Build(Box(mesh, Segment(static_cast<std::uint32_t>(((1u << 16) + 8 * length) / objects - 1 + beyond))));
+}
+
+// Each file's name, its bytes, and whether the load in mode 0 succeeds.
+using Hostile = std::tuple<std::string, std::vector<std::uint8_t>, int>;
+std::vector<Hostile> HostileFiles()
+{
+    const Content moreObjects = Repeat(39, [](ChunkWriter& w) { w.End(), w.Begin(kTriangleMesh); });
+    return {{"VertexCountWithoutVertices", Build(Box(Claim(kVertexList))), 0},
+            {"FaceCountWithoutFaces", Build(Box(kTriangle + Claim(kFaceList))), 0},
+            {"MappingCountWithoutCoordinates", Build(Box(kTriangle + Claim(kMapping))), 0},
+            {"MaterialGroupCountWithoutFaces", Build(Box(kTriangle + Chunk(kFaceList, kOneFace + Claim(kMaterialGroup)))), 1},
+            {"KeyCountsWithoutKeys", Build(Box(kTriangle, Segment(100))), 1},
+            {"LongestAcceptedSegment", LongestSegment(kTriangle, 1), 1},
+            {"ManyObjectsSharingTheSegment", LongestSegment(moreObjects, 40), 1},
+            {"OneFramePastTheLongest", LongestSegment(kTriangle, 1, 1), 0},
+            {"SegmentBeyondTheLimit", Build(Box(kTriangle, Segment(0xFFFFFFFE))), 0},
+            {"DeepNesting", Build(Chunk(kMain, Nest(60, Chunk(kObjectBlock, Text("Deep") + Chunk(kTriangleMesh, kTriangle))))), 1},
+            {"LengthsPastTheEnd", Build(Raw(kMain, ~0u) + Raw(kEditor, ~0u) + Raw(kObjectBlock, ~0u) + Text("Box") +
+                                        Raw(kTriangleMesh, 0xFFFFFFF0) + Raw(kFaceList, 0xFFFFFF00) + Words({0}) +
+                                        Raw(kMaterialGroup, ~0u) + Text("skin1") + Words({0xFFFF})), 1}};
+}
+
+// Memory is the peak resident size of a converter process, over that of
+// converting a single triangle.
+TEST(HostileFiles, ConvertWithinAFewMegabytesAndEndInSuccessOrOneError)
+{
+    support::TemporaryFolder folder;
+    const auto convert = [&](const std::vector<std::uint8_t>& bytes) {
+        fixtures::WriteFile(folder / "in.3ds", bytes);
+        return support::Run({TESSALINE_CONVERT_PATH, "-o", folder / "out", folder / "in.3ds"});
+    };
+    const long baseKiB = convert(Build(Box(kTriangle))).peakKiB;
+    for (const auto& [name, bytes, converts] : HostileFiles())
+    {
+        SCOPED_TRACE(name);
+        ASSERT_LE(bytes.size(), 600u);
+        const support::Process run = convert(bytes);
+        EXPECT_EQ(run.status, 1 - converts) << run.err;
+        EXPECT_EQ(run.err.find("Error") == std::string::npos, converts == 1) << run.err;
+        EXPECT_EQ(run.err.find("Error"), run.err.rfind("Error")) << run.err;
+        EXPECT_LE(run.peakKiB - baseKiB, 8 * 1024);
+        // The measure sees what a load takes: the longest segment takes megabytes.
+        EXPECT_TRUE(name != "LongestAcceptedSegment" || run.peakKiB - baseKiB > 1024);
+        const auto outcome = robustness::ExerciseModelBytes(bytes.data(), bytes.size());
+        EXPECT_EQ(outcome.broken, "");
+        EXPECT_EQ(outcome.loaded[0], converts);
+    }
+}
+
+// Every chunk header lies at its own offset and each handler makes a fixed
+// number of reads, so a load makes at most about one read per byte however
+// the chunks nest. A walk that revisited chunks, or read them once per
+// enclosing level, would grow faster than the file.
+TEST(HostileFiles, ReadsGrowInProportionToTheFile)
+{
+    Mesh part = support::Triangle("Part_T");
+    part.materials = {{"skin1t", {0}}}, part.hasPivot = true;
+    const Content mesh = [&](ChunkWriter& w) { WriteMeshBlock(w, part); }, group = Chunk(kMaterialGroup, Text("skin1t") + Words({1, 0}));
+    const std::function<Content(int)> shapes[] = {
+        [](int units) { return Chunk(kMain, Chunk(kEditor, Repeat(units, Raw(1, 6)))); },
+        [](int units) { return Chunk(kMain, Chunk(kEditor, Repeat(units, Nest(32, Raw(1, 6))))); },
+        [&](int units) { return Chunk(kMain, Chunk(kEditor, Repeat(units, mesh))); },
+        [&](int units) { return Box(kTriangle + Chunk(kFaceList, kOneFace + Repeat(units, group))); }};
+    for (int shape = 0; shape < 4; ++shape)
+        for (int mode : {0, 1})
+        {
+            SCOPED_TRACE("shape " + std::to_string(shape) + ", mode " + std::to_string(mode));
+            double reads[2], lengths[2];
+            for (int large : {0, 1})
+            {
+                CInputFile file;
+                file.OpenMemory(Build(shapes[shape](large ? 8000 : 1000)));
+                std::string text;
+                EXPECT_EQ(CModel3DS(nullptr, 1004, &text).LoadFile(&file, mode), 1);
+                reads[large] = double(file.GetReadCount()), lengths[large] = double(file.GetLength());
+            }
+            EXPECT_LE(reads[1], lengths[1]);
+            EXPECT_LE(reads[1] / lengths[1], reads[0] / lengths[0] * 1.01);
+            EXPECT_GT(reads[1], reads[0]);
+        }
+}
+
+} // namespace

@@ -1,0 +1,198 @@
+#pragma once
+
+// What the test suites share: a scratch folder, whole files, a status sink
+// that records what it is shown, a model loaded from bytes, one way to run a
+// program, the packaged .3DS files and model files built with our chunk writer.
+
+#include "fixtures/chunk_writer.h"
+#include "model/model_3ds.h"
+#include "model/status_window.h"
+#include "platform/input_file.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace support
+{
+
+namespace fs = std::filesystem;
+
+// A fresh folder, removed with its contents when the object goes.
+class TemporaryFolder
+{
+public:
+    TemporaryFolder()
+    {
+        std::string pattern = (fs::temp_directory_path() / "tessaline-test-XXXXXX").string();
+        if (!mkdtemp(pattern.data()))
+            throw std::runtime_error("cannot create a temporary folder");
+        m_path = pattern;
+    }
+    ~TemporaryFolder() { fs::remove_all(m_path); }
+    TemporaryFolder(const TemporaryFolder&) = delete;
+    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+    const fs::path& Path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
+    // Names of the entries, hidden ones included.
+    std::set<std::string> List() const
+    {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(m_path))
+            names.insert(entry.path().filename().string());
+        return names;
+    }
+
+private:
+    fs::path m_path;
+};
+
+inline std::string ReadFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+inline void WriteFile(const std::string& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+inline void WriteModel(const std::string& path, const std::vector<fixtures::Mesh>& meshes,
+                       const fixtures::Keyframes* keyframes = nullptr)
+{
+    if (!fixtures::WriteFile(path, fixtures::BuildModelFile(meshes, keyframes)))
+        throw std::runtime_error("cannot write " + path);
+}
+
+// One triangle, (0,0,0) (25,0,0) (0,25,0), with mapping coordinates.
+inline fixtures::Mesh Triangle(const std::string& name = "Hull_T")
+{
+    fixtures::Mesh mesh;
+    mesh.name = name;
+    mesh.vertices = {{0, 0, 0}, {25, 0, 0}, {0, 25, 0}};
+    mesh.mapping = {{0, 1}, {1, 1}, {0, 0}};
+    mesh.faces = {{0, 1, 2}};
+    return mesh;
+}
+
+// A model loaded from bytes in memory, with the errors it showed on the way.
+struct LoadedModel : CStatusWindow
+{
+    explicit LoadedModel(std::vector<std::uint8_t> bytes, int mode = 0)
+    {
+        CInputFile file;
+        file.OpenMemory(std::move(bytes));
+        result = model.LoadFile(&file, mode);
+    }
+    void SetDlgItemText(int, const std::string& text) override
+    {
+        if (text.rfind("Error", 0) == 0)
+            errors.push_back(text);
+    }
+    void UpdateWindow() override {}
+
+    std::vector<std::string> errors;
+    std::string text;
+    CModel3DS model{this, 1004, &text};
+    int result = 0;
+};
+
+struct RunOptions
+{
+    std::string folder = ".";          // the working folder
+    std::string input = "/dev/null";   // standard input
+    bool unprivileged = false;         // as the user nobody, whom permission bits bind
+    rlim_t addressSpace = 0;           // bytes; 0 for no limit
+    rlim_t fileSize = 0;               // bytes; 0 for no limit
+};
+
+struct Process
+{
+    int status = -1; // the exit status, or 128 + the signal that ended it
+    std::string out;
+    std::string err;
+    long peakKiB = 0; // the largest resident size it reached
+};
+
+// Runs a program (argv[0] is its path) and collects both output streams.
+inline Process Run(const std::vector<std::string>& argv, const RunOptions& options = {})
+{
+    TemporaryFolder streams;
+    const std::string outPath = streams / "out", errPath = streams / "err";
+    const pid_t child = fork();
+    if (child == 0)
+    {
+        std::vector<char*> args;
+        for (const std::string& arg : argv)
+            args.push_back(const_cast<char*>(arg.c_str()));
+        args.push_back(nullptr);
+        const int in = open(options.input.c_str(), O_RDONLY | O_NONBLOCK);
+        const int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        const int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 ||
+            chdir(options.folder.c_str()) != 0)
+            _exit(126);
+        fcntl(0, F_SETFL, fcntl(0, F_GETFL) & ~O_NONBLOCK);
+        const std::pair<int, rlim_t> limits[] = {{RLIMIT_AS, options.addressSpace}, {RLIMIT_FSIZE, options.fileSize}};
+        for (const auto& [resource, limit] : limits)
+            if (const rlimit both{limit, limit}; limit)
+                setrlimit(resource, &both);
+        if (options.unprivileged && geteuid() == 0)
+        {
+            const passwd* nobody = getpwnam("nobody");
+            if (!nobody || setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)
+                _exit(126);
+        }
+        alarm(120); // a run that hangs ends with SIGALRM
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    Process result;
+    int status = 0;
+    rusage usage{};
+    if (child > 0 && wait4(child, &status, 0, &usage) == child)
+    {
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        result.peakKiB = usage.ru_maxrss;
+    }
+    result.out = ReadFile(outPath);
+    result.err = ReadFile(errPath);
+    return result;
+}
+
+// The .3DS files of Debian's assimp-testmodels and glmark2-data; none when
+// the packages are absent.
+inline std::vector<fs::path> PackagedModels()
+{
+    std::vector<fs::path> models;
+    for (const char* folder : {"/usr/share/assimp/models", "/usr/share/glmark2"})
+    {
+        std::error_code error;
+        for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+        {
+            std::string extension = it->path().extension().string();
+            std::transform(extension.begin(), extension.end(), extension.begin(), ::tolower);
+            if (extension == ".3ds" && it->is_regular_file(error))
+                models.push_back(it->path());
+        }
+    }
+    std::sort(models.begin(), models.end());
+    return models;
+}
+
+} // namespace support
