@@ -1,7 +1,7 @@
 #pragma once
 
 #include "convert/index_text.h"
-#include "model/model_records.h"
+#include "records/model_records.h"
 #include "model/model_source.h"
 #include "platform/byte_sink.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/model_records.h"
+#include "records/model_records.h"
 
 // One unit normal per face: the normalised (p0 - p1) x (p0 - p2).
 void ComputeObjectFaceNormals(ModelObject& object);

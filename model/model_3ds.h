@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/model_source.h"
-#include "model/status_window.h"
+#include "model/status_sink.h"
 
 #include <cstdint>
 #include <map>
@@ -13,8 +13,8 @@
 class CModel3DS : public CModelSource
 {
 public:
-    // statusWindow may be null: messages then only reach *text.
-    CModel3DS(CStatusWindow* statusWindow, int statusId, std::string* text);
+    // statusSink may be null: messages then only reach *text.
+    CModel3DS(CStatusSink* statusSink, std::string* text);
 
     ModelObject* GetObject(int index) override;
     // Mode 0: every object placed by its keys at that frame, merged into one
@@ -74,8 +74,7 @@ private:
     void ShowProgress(const std::string& text);
 
     std::string* m_pText;
-    int m_nStatusId;
-    CStatusWindow* m_pStatusWnd;
+    CStatusSink* m_pStatusSink;
     int m_nMode = 0;
     char m_szName[13] = {};
     int m_nPointCount = -1;
