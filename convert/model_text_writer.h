@@ -28,7 +28,8 @@ public:
 
     void WriteHeader(int objectCount);
     // The name line holds the name before its first '_'; "_T" and "_E" in the
-    // whole name set the texture and effect flags.
+    // whole name set the texture and effect flags. The object must be well
+    // formed (IsWellFormed) and have its vertex normals.
     void WriteObject(const ModelObject& object);
     // Hands the rest of the buffer to the sink. False when any write to the
     // sink failed; nothing more is written after the first failure.
