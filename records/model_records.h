@@ -33,6 +33,12 @@ struct ModelFace
 
 // One mesh object. Each array holds exactly its count's records once set;
 // a record that no chunk filled is empty rather than undefined.
+//
+// After a successful load (CModel3DS::LoadFile returned 1), every object
+// holds: vertexCount == vertices.size() and faceCount == faces.size(); every
+// face index lies in [0, vertexCount); and each key array has one slot per
+// frame of the keyframe segment. The loader checks these where the data
+// enters; code that reads a loaded model relies on them.
 struct ModelObject
 {
     std::int32_t valid = 0;
