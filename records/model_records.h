@@ -32,7 +32,9 @@ struct ModelFace
 };
 
 // One mesh object. A record that no chunk filled is empty rather than
-// undefined.
+// undefined. After a successful load every object is well formed (see
+// IsWellFormed) and each key array has one slot per frame of the keyframe
+// segment; the loader checks this where the data enters.
 struct ModelObject
 {
     std::int32_t valid = 0;
