@@ -115,12 +115,13 @@ bool CModel3DS::CanBuildFrame(int frame)
 void CModel3DS::BuildMorphFrame(int frame, ModelObject* out)
 {
     const ModelObject& source = *m_ppSorted[static_cast<std::size_t>(frame)];
+    assert(IsWellFormed(source));
     out->name += source.name;
     out->vertices = source.vertices;
     std::vector<ModelFace> faces;
     faces.reserve(source.faces.size());
     for (const ModelFace& face : source.faces)
-        faces.push_back(CopyFace(face, 0, source.vertices.size()));
+        faces.push_back(CopyFace(face, 0));
     out->faces = std::move(faces);
     out->vertexCount = static_cast<std::uint32_t>(out->vertices.size());
     out->faceCount = static_cast<std::uint32_t>(out->faces.size());
