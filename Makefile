@@ -9,11 +9,14 @@ TEST_JOBS  ?= 2
 DEMO_INPUT  := examples/ship.3ds
 DEMO_OUTPUT := $(BUILD_DIR)/ship.dtq
 
-# The sanitizer build of the test suite, and the libFuzzer build (clang).
+# The sanitizer build of the test suite, and the libFuzzer build (clang). Both
+# keep assertions on, so a broken invariant ends the run there.
 ASAN_DIR := build-asan
 FUZZ_DIR := build-fuzz
 SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
 FUZZ_FLAGS     := -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+# The build type's flags without -DNDEBUG.
+WITH_ASSERTS   := -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g"
 # Every sanitizer report ends the process with a failure; the suppressions
 # name leaks of system libraries only.
 SANITIZER_ENV  := ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
@@ -58,7 +61,7 @@ check-unit: build
 
 # The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
 check-asan: deps
-	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DTESSALINE_BUILD_BENCH=OFF \
+	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DTESSALINE_BUILD_BENCH=OFF $(WITH_ASSERTS) \
 	  -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)"
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	QT_QPA_PLATFORM=offscreen $(SANITIZER_ENV) ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(TEST_JOBS)
@@ -66,7 +69,7 @@ check-asan: deps
 # A configuration of its own: every library carries the fuzzer's coverage
 # instrumentation and the sanitizers.
 fuzz-build: deps
-	cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DCMAKE_CXX_COMPILER=clang++ \
+	cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DCMAKE_CXX_COMPILER=clang++ $(WITH_ASSERTS) \
 	  -DTESSALINE_BUILD_FUZZ=ON -DTESSALINE_BUILD_GUI=OFF -DTESSALINE_BUILD_TESTS=OFF -DTESSALINE_BUILD_BENCH=OFF \
 	  -DCMAKE_CXX_FLAGS="$(FUZZ_FLAGS)"
 	cmake --build $(FUZZ_DIR) -j $(JOBS) --target tessaline-load-fuzzer tessaline-seed-corpus

@@ -5,7 +5,7 @@
 #include "app/dialog_units.h"
 #include "app/input_file_dialog.h"
 #include "app/version_text.h"
-#include "convert/conversion_run.h"
+#include "convert/conversion.h"
 #include "convert/output_naming.h"
 
 #include <QCheckBox>
@@ -84,12 +84,7 @@ void CConverterDlg::CreateControls()
     setFixedSize(units.ToPixels(kConverterSizeUnits));
     // Created in template order, which is therefore also the tab order.
     for (const TemplateControl& control : kConverterControls)
-    {
-        QWidget* widget = CreateControl(control);
-        PlaceControl(widget, control);
-        if (control.id != IDC_STATIC)
-            m_controls[control.id] = widget;
-    }
+        PlaceControl(CreateControl(control), control);
 }
 
 QWidget* CConverterDlg::CreateControl(const TemplateControl& control)
@@ -103,11 +98,11 @@ QWidget* CConverterDlg::CreateControl(const TemplateControl& control)
         auto* button = new QPushButton(text, this);
         button->setDefault(control.kind == ControlKind::DefaultButton);
         if (control.id == IDOK)
-            connect(button, &QPushButton::clicked, this, &CConverterDlg::OnOK);
+            connect(m_pGo = button, &QPushButton::clicked, this, &CConverterDlg::OnOK);
         else if (control.id == IDCANCEL)
-            connect(button, &QPushButton::clicked, this, &QDialog::reject);
+            connect(m_pCancel = button, &QPushButton::clicked, this, &QDialog::reject);
         else if (control.id == IDC_BROWSE_INPUT)
-            connect(button, &QPushButton::clicked, this, &CConverterDlg::OnBrowseInput);
+            connect(m_pBrowseInput = button, &QPushButton::clicked, this, &CConverterDlg::OnBrowseInput);
         return button;
     }
     case ControlKind::PathEdit:
@@ -118,12 +113,13 @@ QWidget* CConverterDlg::CreateControl(const TemplateControl& control)
         // Dropped files belong to the whole dialog, not to the text under the
         // mouse.
         edit->setAcceptDrops(false);
+        (control.id == IDC_INPUT ? m_pInput : control.id == IDC_OUTPUT ? m_pOutput : m_pStatus) = edit;
         return edit;
     }
     case ControlKind::Label:
         return new QLabel(text, this);
     case ControlKind::CheckBox:
-        return new QCheckBox(text, this);
+        return m_pFlip = new QCheckBox(text, this);
     case ControlKind::Picture:
         return CreatePicture(this);
     }
@@ -156,13 +152,25 @@ void CConverterDlg::PlaceControl(QWidget* widget, const TemplateControl& control
 
 QWidget* CConverterDlg::GetDlgItem(int id) const
 {
-    const auto found = m_controls.find(id);
-    return found == m_controls.end() ? nullptr : found->second;
-}
-
-QLineEdit* CConverterDlg::GetEdit(int id) const
-{
-    return qobject_cast<QLineEdit*>(GetDlgItem(id));
+    switch (id)
+    {
+    case IDOK:
+        return m_pGo;
+    case IDCANCEL:
+        return m_pCancel;
+    case IDC_BROWSE_INPUT:
+        return m_pBrowseInput;
+    case IDC_INPUT:
+        return m_pInput;
+    case IDC_OUTPUT:
+        return m_pOutput;
+    case IDC_STATUS:
+        return m_pStatus;
+    case IDC_FLIP:
+        return m_pFlip;
+    default:
+        return nullptr;
+    }
 }
 
 void CConverterDlg::SetFileChooser(FileChooser chooser)
@@ -188,13 +196,13 @@ bool CConverterDlg::OnInitDialog()
     setAcceptDrops(true);
     if (!m_strInput.empty())
     {
-        GetEdit(IDC_INPUT)->setText(ToText(m_strInput));
+        m_pInput->setText(ToText(m_strInput));
         SetDefaultOutputName();
         m_bAutoRun = true;
     }
-    qobject_cast<QCheckBox*>(GetDlgItem(IDC_FLIP))->setChecked(m_bFlip);
-    SetDlgItemText(IDC_STATUS, StatusBanner());
-    GetDlgItem(IDOK)->setFocus(Qt::OtherFocusReason);
+    m_pFlip->setChecked(m_bFlip);
+    ShowMessage(StatusBanner());
+    m_pGo->setFocus(Qt::OtherFocusReason);
     return true;
 }
 
@@ -234,8 +242,27 @@ void CConverterDlg::OnOK()
     // Disabling the focused "Go" moves the focus on to another control; after
     // a failed run it comes back, so that Enter means "Go" again.
     const QPointer<QWidget> focused = focusWidget();
-    if (!RunConversion(*this, m_bFlip) && focused && focused->isEnabled())
+    const ConversionRequest request{ToBytes(m_pInput->text()), ToBytes(m_pOutput->text()), m_pFlip->isChecked()};
+    m_bFlip = request.flip;
+    LockControls(true);
+    if (ConvertModel(request, *this))
+    {
+        accept();
+        return;
+    }
+    // The user can correct the paths or close the dialog.
+    LockControls(false);
+    if (focused && focused->isEnabled())
         focused->setFocus(Qt::OtherFocusReason);
+}
+
+// The paths and the buttons that end the dialog stay locked while a file is
+// converted.
+void CConverterDlg::LockControls(bool locked)
+{
+    for (QWidget* control : {static_cast<QWidget*>(m_pInput), static_cast<QWidget*>(m_pOutput),
+                             static_cast<QWidget*>(m_pGo), static_cast<QWidget*>(m_pCancel)})
+        control->setEnabled(!locked);
 }
 
 void CConverterDlg::OnBrowseInput()
@@ -243,7 +270,7 @@ void CConverterDlg::OnBrowseInput()
     const QString path = m_fileChooser(this);
     if (path.isEmpty())
         return;
-    GetEdit(IDC_INPUT)->setText(path);
+    m_pInput->setText(path);
     SetDefaultOutputName();
 }
 
@@ -265,60 +292,25 @@ void CConverterDlg::OnDropFiles(const QList<QUrl>& urls)
     const QUrl* file = FirstLocalFile(urls);
     if (!file)
         return;
-    GetEdit(IDC_INPUT)->setText(file->toLocalFile());
+    m_pInput->setText(file->toLocalFile());
     SetDefaultOutputName();
 }
 
 void CConverterDlg::SetDefaultOutputName()
 {
-    SetDlgItemText(IDC_OUTPUT, DefaultOutputName(GetDlgItemText(IDC_INPUT)));
+    m_pOutput->setText(ToText(DefaultOutputName(ToBytes(m_pInput->text()))));
 }
 
-std::string CConverterDlg::GetDlgItemText(int id)
+void CConverterDlg::ShowMessage(const std::string& text)
 {
-    QWidget* control = GetDlgItem(id);
-    if (auto* edit = qobject_cast<QLineEdit*>(control))
-        return ToBytes(edit->text());
-    if (auto* button = qobject_cast<QAbstractButton*>(control))
-        return ToBytes(button->text());
-    return {};
+    m_pStatus->setText(ToText(text));
+    // Messages are read from their beginning, like the banner.
+    m_pStatus->setCursorPosition(0);
 }
 
-void CConverterDlg::SetDlgItemText(int id, const std::string& text)
+void CConverterDlg::ShowProgress(const std::string& text)
 {
-    QWidget* control = GetDlgItem(id);
-    if (auto* edit = qobject_cast<QLineEdit*>(control))
-    {
-        edit->setText(ToText(text));
-        // Messages are read from their beginning, like the banner.
-        if (id == IDC_STATUS)
-            edit->setCursorPosition(0);
-    }
-    else if (auto* button = qobject_cast<QAbstractButton*>(control))
-    {
-        button->setText(ToText(text));
-    }
-}
-
-bool CConverterDlg::IsDlgButtonChecked(int id)
-{
-    auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(id));
-    return button && button->isChecked();
-}
-
-void CConverterDlg::EnableDlgItem(int id, bool enable)
-{
-    if (QWidget* control = GetDlgItem(id))
-        control->setEnabled(enable);
-}
-
-void CConverterDlg::EndDialogOK()
-{
-    accept();
-}
-
-void CConverterDlg::UpdateWindow()
-{
+    ShowMessage(text);
     // The run holds the only thread and no events are processed until it
     // returns: paint the dialog now, so its messages are seen as they come.
     repaint();

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/converter_template.h"
-#include "convert/dialog_window.h"
+#include "model/status_sink.h"
 
 #include <QDialog>
 #include <QIcon>
@@ -9,15 +9,16 @@
 #include <QUrl>
 
 #include <functional>
-#include <map>
 #include <string>
 
+class QCheckBox;
 class QLineEdit;
+class QPushButton;
 
 // The converter dialog: input and output paths, "Flip Faces", "Go", "Cancel"
-// and the status line. "Go" is the conversion run, which works through the
-// controls this class offers as a CDialogWindow.
-class CConverterDlg : public QDialog, public CDialogWindow
+// and the status line. "Go" hands the paths and the check box to the
+// conversion core, whose messages the dialog shows in its status line.
+class CConverterDlg : public QDialog, public CStatusSink
 {
     Q_OBJECT
 
@@ -29,8 +30,8 @@ public:
     explicit CConverterDlg(QWidget* parent = nullptr);
 
     // Handed over by start-up before the dialog is shown: the input path
-    // (empty for none) and the "Flip Faces" request. The run keeps m_bFlip
-    // equal to the check box.
+    // (empty for none) and the "Flip Faces" request. Each run sets m_bFlip
+    // to the check box.
     std::string m_strInput;
     bool m_bFlip = false;
 
@@ -40,12 +41,9 @@ public:
     // Fills the output box with the name derived from the input box.
     void SetDefaultOutputName();
 
-    std::string GetDlgItemText(int id) override;
-    void SetDlgItemText(int id, const std::string& text) override;
-    bool IsDlgButtonChecked(int id) override;
-    void EnableDlgItem(int id, bool enable) override;
-    void EndDialogOK() override;
-    void UpdateWindow() override;
+    // The status line.
+    void ShowMessage(const std::string& text) override;
+    void ShowProgress(const std::string& text) override;
 
 public slots:
     // The conversion run: "Go", Enter, and once after the first paint when
@@ -67,12 +65,18 @@ private:
     void CreateControls();
     QWidget* CreateControl(const TemplateControl& control);
     void PlaceControl(QWidget* widget, const TemplateControl& control);
-    QLineEdit* GetEdit(int id) const;
+    void LockControls(bool locked);
     void RunAfterPaint();
 
     bool m_bAutoRun = false;
     bool m_bInitialised = false;
     QIcon m_hIcon;
-    std::map<int, QWidget*> m_controls;
+    QPushButton* m_pGo = nullptr;
+    QPushButton* m_pCancel = nullptr;
+    QPushButton* m_pBrowseInput = nullptr;
+    QLineEdit* m_pInput = nullptr;
+    QLineEdit* m_pOutput = nullptr;
+    QLineEdit* m_pStatus = nullptr;
+    QCheckBox* m_pFlip = nullptr;
     FileChooser m_fileChooser;
 };

@@ -1,15 +1,12 @@
 #pragma once
 
-#include "convert/control_ids.h"
+#include "app/control_ids.h"
 
 #include <QRect>
 #include <QSize>
 
 // The converter dialog's template: its caption, its size and its controls in
 // dialog units. The order of the controls is their tab order.
-
-// Controls that no code addresses: the labels and the picture.
-inline constexpr int IDC_STATIC = -1;
 
 enum class ControlKind
 {

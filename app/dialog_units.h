@@ -16,9 +16,6 @@ public:
     explicit DialogUnits(const QFont& font);
     DialogUnits(int averageCharWidth, int charHeight);
 
-    int AverageCharWidth() const { return m_nAverageCharWidth; }
-    int CharHeight() const { return m_nCharHeight; }
-
     int ToPixelsX(int unitsX) const;
     int ToPixelsY(int unitsY) const;
 

@@ -30,7 +30,7 @@ const std::vector<std::uint8_t>& ModelBytes(const BenchModelShape& shape)
 std::unique_ptr<LoadedModel> LoadWithNormals(const BenchModelShape& shape)
 {
     auto loaded = std::make_unique<LoadedModel>();
-    loaded->model = std::make_unique<CModel3DS>(nullptr, 0, &loaded->statusText);
+    loaded->model = std::make_unique<CModel3DS>(nullptr, &loaded->statusText);
     CInputFile file;
     file.OpenMemory(ModelBytes(shape));
     if (!loaded->model->LoadFile(&file, 0))

@@ -42,7 +42,7 @@ void BM_BuildFrame(benchmark::State& state)
     CInputFile file;
     file.OpenMemory(AnimatedModelBytes(objectCount, verticesPerObject));
     std::string text;
-    CModel3DS model(nullptr, 0, &text);
+    CModel3DS model(nullptr, &text);
     if (!model.LoadFile(&file, 0))
     {
         state.SkipWithError("the model did not load");

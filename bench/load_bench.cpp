@@ -12,7 +12,7 @@ void BM_Load(benchmark::State& state)
     for (auto _ : state)
     {
         std::string statusText;
-        CModel3DS model(nullptr, 0, &statusText);
+        CModel3DS model(nullptr, &statusText);
         if (!model.LoadFile(&file, 0))
             state.SkipWithError(statusText.c_str());
         benchmark::DoNotOptimize(model.GetObject(0));

@@ -1,8 +1,7 @@
 // The whole conversion run, file to file: open and read the input, load,
 // normals, write the model text file and put it in place.
 #include "bench/bench_inputs.h"
-#include "convert/control_ids.h"
-#include "convert/conversion_run.h"
+#include "convert/conversion.h"
 
 #include <filesystem>
 #include <string>
@@ -10,25 +9,15 @@
 
 namespace
 {
-// The dialog's controls with fixed paths; messages are dropped.
-class CQuietWindow : public CDialogWindow
+// Keeps the last message, for a run that fails.
+class CLastMessage : public CStatusSink
 {
 public:
-    CQuietWindow(std::string inputPath, std::string outputPath)
-        : m_strInput(std::move(inputPath)), m_strOutput(std::move(outputPath))
-    {
-    }
-    std::string GetDlgItemText(int id) override { return id == IDC_INPUT ? m_strInput : m_strOutput; }
-    bool IsDlgButtonChecked(int) override { return false; }
-    void EnableDlgItem(int, bool) override {}
-    void EndDialogOK() override {}
-    void SetDlgItemText(int, const std::string& text) override { m_strLast = text; }
-    void UpdateWindow() override {}
-    const std::string& LastMessage() const { return m_strLast; }
+    void ShowMessage(const std::string& text) override { m_strLast = text; }
+    void ShowProgress(const std::string&) override {}
+    const std::string& Last() const { return m_strLast; }
 
 private:
-    std::string m_strInput;
-    std::string m_strOutput;
     std::string m_strLast;
 };
 
@@ -46,11 +35,10 @@ void BM_ConversionRun(benchmark::State& state)
 
     for (auto _ : state)
     {
-        CQuietWindow window(inputPath, outputPath);
-        bool flip = false;
-        if (!RunConversion(window, flip))
+        CLastMessage status;
+        if (!ConvertModel({inputPath, outputPath, false}, status))
         {
-            state.SkipWithError(window.LastMessage().c_str());
+            state.SkipWithError(status.Last().c_str());
             break;
         }
     }

@@ -1,8 +1,7 @@
-#include "cli/command_line_window.h"
-#include "cli/frame_export.h"
 #include "cli/options.h"
 #include "cli/parallel_batch.h"
-#include "convert/conversion_run.h"
+#include "cli/terminal_status.h"
+#include "convert/conversion.h"
 #include "convert/output_naming.h"
 #include "platform/version.h"
 
@@ -23,13 +22,9 @@ enum ExitStatus : int
 bool ConvertFile(const std::string& inputPath, const std::string& outputPath, const ConvertOptions& options,
                  bool nameLines)
 {
-    CCommandLineWindow window(inputPath, outputPath, options.flip);
-    if (nameLines)
-        window.SetLinePrefix(inputPath + ": ");
-    if (options.frames != FrameSequence::None)
-        return ExportFrames(window, options.frames);
-    bool flipUsed = false;
-    return RunConversion(window, flipUsed);
+    CTerminalStatus status(nameLines ? inputPath + ": " : std::string());
+    const ConversionRequest request{inputPath, outputPath, options.flip};
+    return options.frames ? ExportFrames(request, *options.frames, status) : ConvertModel(request, status);
 }
 
 // Each file has a model of its own; with several at once, their message

@@ -65,7 +65,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
         else if (argument == "--frames" || argument == "--morph")
         {
             const FrameSequence sequence = argument == "--frames" ? FrameSequence::Keyframes : FrameSequence::Morph;
-            if (options.frames != FrameSequence::None && options.frames != sequence)
+            if (options.frames && *options.frames != sequence)
                 return UsageError("--frames and --morph exclude each other");
             options.frames = sequence;
         }

@@ -1,22 +1,16 @@
 #pragma once
 
+#include "convert/conversion.h"
+
 #include <optional>
 #include <string>
 #include <vector>
-
-// Which frames --frames and --morph write instead of the objects as stored.
-enum class FrameSequence
-{
-    None,
-    Keyframes, // the keyframe model, one file per frame of its segment
-    Morph,     // the objects in name order, one file each
-};
 
 // What the converter was asked to do.
 struct ConvertOptions
 {
     bool flip = false;
-    FrameSequence frames = FrameSequence::None;
+    std::optional<FrameSequence> frames; // --frames or --morph: the frames instead of the objects
     std::optional<std::string> output; // -o: only with exactly one input
     unsigned jobs = 0;                  // -j: files converted at once; 0 for one per core
     std::vector<std::string> inputs;

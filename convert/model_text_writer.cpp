@@ -4,6 +4,7 @@
 #include "convert/object_name.h"
 
 #include <algorithm>
+#include <cassert>
 #include <charconv>
 #include <cstring>
 
@@ -65,11 +66,10 @@ void CModelTextWriter::WriteObject(const ModelObject& object)
 {
     if (m_bFailed)
         return;
+    assert(IsWellFormed(object) && object.vertexNormals.size() == object.vertexCount);
     const ObjectLabel label = SplitObjectName(object.name);
-    // The counts written must match the lines written, even for a record
-    // whose arrays fall short of its counts.
-    const std::size_t vertexCount = std::min<std::size_t>(object.vertexCount, object.vertices.size());
-    const std::size_t faceCount = std::min<std::size_t>(object.faceCount, object.faces.size());
+    const std::size_t vertexCount = object.vertexCount;
+    const std::size_t faceCount = object.faceCount;
 
     Append(label.name);
     Append("\n1\n1\n");
@@ -84,9 +84,8 @@ void CModelTextWriter::WriteObject(const ModelObject& object)
     Append(m_strTextureName);
     Append("\n");
 
-    const ModelVertex noNormal;
     for (std::size_t i = 0; i < vertexCount && !m_bFailed; ++i)
-        WriteVertexLine(object.vertices[i], i < object.vertexNormals.size() ? object.vertexNormals[i] : noNormal);
+        WriteVertexLine(object.vertices[i], object.vertexNormals[i]);
     if (faceCount > 0)
         m_indexText.Prepare(vertexCount);
     for (std::size_t i = 0; i < faceCount && !m_bFailed; ++i)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "convert/index_text.h"
-#include "model/model_records.h"
+#include "records/model_records.h"
 #include "model/model_source.h"
 #include "platform/byte_sink.h"
 
@@ -28,7 +28,8 @@ public:
 
     void WriteHeader(int objectCount);
     // The name line holds the name before its first '_'; "_T" and "_E" in the
-    // whole name set the texture and effect flags.
+    // whole name set the texture and effect flags. The object must be well
+    // formed (IsWellFormed) and have its vertex normals.
     void WriteObject(const ModelObject& object);
     // Hands the rest of the buffer to the sink. False when any write to the
     // sink failed; nothing more is written after the first failure.

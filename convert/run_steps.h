@@ -1,30 +1,30 @@
 #pragma once
 
-#include "convert/dialog_window.h"
+#include "convert/conversion.h"
 #include "convert/model_text_writer.h"
+#include "model/model_3ds.h"
 #include "platform/input_file.h"
 
 #include <functional>
 #include <string>
 
-// The steps a conversion run and a frame export share: reading the dialog,
-// opening the input, and writing one model text file.
+// The steps that the conversion and the frame export share. Each shows its
+// one failure message through the status sink and returns false.
 
-struct RunStart
+struct OpenedRun
 {
-    std::string finalPath; // the output path after the output naming rules
-    bool flip = false;
+    std::string finalPath; // the output path after the naming rules
     CInputFile input;
 };
 
-void ShowStatus(CDialogWindow& window, const std::string& text);
+// Opens the input and names the output.
+bool OpenRun(const ConversionRequest& request, CStatusSink& status, OpenedRun& run);
 
-// Reads the paths and "Flip Faces" and opens the input. On failure the
-// status line holds the reason; flip is set either way.
-bool StartRun(CDialogWindow& window, RunStart& start);
+// Shows "Loading model..." and loads the input in the given mode; the input
+// is closed afterwards, since the model holds all it needs.
+bool LoadRun(CModel3DS& model, OpenedRun& run, int mode, CStatusSink& status);
 
 // Writes the header for objectCount objects, lets writeObjects write them,
-// and puts the file at path only when it is complete. On failure the status
-// line holds the reason and no file of that name has changed.
-bool WriteModelFile(CDialogWindow& window, const std::string& path, bool flip, int objectCount,
+// and puts the file at path only when it is complete.
+bool WriteModelFile(CStatusSink& status, const std::string& path, bool flip, int objectCount,
                     const std::function<void(CModelTextWriter&)>& writeObjects);

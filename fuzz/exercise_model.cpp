@@ -17,11 +17,11 @@ bool BeginsWithError(const std::string& text)
 }
 
 // Counts the error messages a load shows.
-class CountingStatusWindow : public CStatusWindow
+class CountingStatusSink : public CStatusSink
 {
 public:
-    void SetDlgItemText(int, const std::string& text) override { errors += BeginsWithError(text); }
-    void UpdateWindow() override {}
+    void ShowMessage(const std::string& text) override { errors += BeginsWithError(text); }
+    void ShowProgress(const std::string& text) override { errors += BeginsWithError(text); }
     int errors = 0;
 };
 
@@ -87,8 +87,8 @@ std::string ExerciseMode(const std::uint8_t* data, std::size_t size, int mode, E
 {
     CInputFile file;
     file.OpenMemory(std::vector<std::uint8_t>(data, data + size));
-    CountingStatusWindow window;
-    CModel3DS model(&window, 1004, &outcome.message[mode]);
+    CountingStatusSink window;
+    CModel3DS model(&window, &outcome.message[mode]);
     const int loaded = outcome.loaded[mode] = model.LoadFile(&file, mode);
     if (loaded == 0)
         return BeginsWithError(outcome.message[mode]) && window.errors == 1

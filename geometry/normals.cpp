@@ -2,8 +2,11 @@
 
 #include "geometry/vector_ops.h"
 
+#include <cassert>
+
 void ComputeObjectFaceNormals(ModelObject& object)
 {
+    assert(IsWellFormed(object));
     object.faceNormals.assign(object.faceCount, ModelVertex{});
     for (std::uint32_t k = 0; k < object.faceCount; ++k)
     {
@@ -24,6 +27,7 @@ void ComputeObjectFaceNormals(ModelObject& object)
 // in time linear in the counts.
 void ComputeObjectVertexNormals(ModelObject& object)
 {
+    assert(IsWellFormed(object) && object.faceNormals.size() == object.faceCount);
     object.vertexNormals.assign(object.vertexCount, ModelVertex{});
     for (std::uint32_t l = 0; l < object.faceCount; ++l)
     {

@@ -1,6 +1,9 @@
 #pragma once
 
-#include "model/model_records.h"
+#include "records/model_records.h"
+
+// Both need a well-formed object (IsWellFormed), and the vertex normals
+// need the face normals.
 
 // One unit normal per face: the normalised (p0 - p1) x (p0 - p2).
 void ComputeObjectFaceNormals(ModelObject& object);

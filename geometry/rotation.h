@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/model_records.h"
+#include "records/model_records.h"
 
 // A 4x4 matrix of floats, row-major: entry (row r, column c) is element
 // 4*r + c. Points are row vectors multiplied from the left (p' = p * M), so

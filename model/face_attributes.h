@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/model_records.h"
+#include "records/model_records.h"
 
 #include <cstdint>
 #include <string_view>

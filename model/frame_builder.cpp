@@ -2,22 +2,16 @@
 #include "model/face_attributes.h"
 #include "model/model_3ds.h"
 
+#include <cassert>
 #include <cstdint>
 #include <limits>
 
 namespace
 {
-const ModelVertex kNoOffset{0, 0, 0};
-const ModelVertex kNoScale{1, 1, 1};
-const ModelVertex kNoTurn{0, 0, 0};
-
-// A key slot of the frame, or the neutral value when the track has none: a
-// model whose arrays are shorter than its segment is placed as stored
-// instead of being read past its arrays.
-const ModelVertex& KeyAt(const std::vector<ModelVertex>& keys, int frame, const ModelVertex& neutral)
+// A loaded object has a key slot for every frame of the segment.
+const ModelVertex& KeyAt(const std::vector<ModelVertex>& keys, int frame)
 {
-    if (frame < 0 || static_cast<std::size_t>(frame) >= keys.size())
-        return neutral;
+    assert(frame >= 0 && static_cast<std::size_t>(frame) < keys.size());
     return keys[static_cast<std::size_t>(frame)];
 }
 
@@ -68,10 +62,11 @@ ModelVertex PlaceVertex(const ModelVertex& stored, const ModelVertex& pivot, con
 void AppendPlacedObject(const ModelObject& object, int frame, std::vector<ModelVertex>& vertices,
                         std::vector<ModelFace>& faces)
 {
-    const ModelVertex& offset = KeyAt(object.positionKeys, frame, kNoOffset);
-    const ModelVertex& scale = KeyAt(object.scaleKeys, frame, kNoScale);
-    const ObjectTurn turn = TurnFor(KeyAt(object.rotationKeys, frame, kNoTurn));
+    const ModelVertex& offset = KeyAt(object.positionKeys, frame);
+    const ModelVertex& scale = KeyAt(object.scaleKeys, frame);
+    const ObjectTurn turn = TurnFor(KeyAt(object.rotationKeys, frame));
     const auto vertexBase = static_cast<std::int32_t>(vertices.size());
+    assert(IsWellFormed(object));
     for (const ModelVertex& stored : object.vertices)
         vertices.push_back(PlaceVertex(stored, object.pivot, offset, scale, turn));
     for (const ModelFace& face : object.faces)
@@ -99,23 +94,28 @@ bool CModel3DS::CanBuildFrame(int frame)
 {
     if (frame < 0 || frame >= GetFrameCount())
         return false;
-    if (m_nMode != 0)
-        return static_cast<std::size_t>(frame) < m_ppSorted.size();
-    // Merged indices are signed 32-bit and the counts 32-bit: neither may wrap.
-    std::uint64_t vertexTotal = 0;
-    std::uint64_t faceTotal = 0;
-    for (const ModelObject& object : m_pObjects)
-    {
-        vertexTotal += object.vertices.size();
-        faceTotal += object.faces.size();
-    }
-    return vertexTotal <= static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()) &&
-           faceTotal <= std::numeric_limits<std::uint32_t>::max();
+    // A loaded model sorts every object in mode 1; merged indices and counts
+    // cannot wrap, as every vertex took 12 and every face 8 bytes of a file
+    // below 4 GiB.
+    assert(m_nMode == 0 || static_cast<std::size_t>(frame) < m_ppSorted.size());
+    assert(m_nMode != 0 || [this] {
+        std::uint64_t vertexTotal = 0;
+        std::uint64_t faceTotal = 0;
+        for (const ModelObject& object : m_pObjects)
+        {
+            vertexTotal += object.vertices.size();
+            faceTotal += object.faces.size();
+        }
+        return vertexTotal <= static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()) &&
+               faceTotal <= std::numeric_limits<std::uint32_t>::max();
+    }());
+    return true;
 }
 
 void CModel3DS::BuildMorphFrame(int frame, ModelObject* out)
 {
     const ModelObject& source = *m_ppSorted[static_cast<std::size_t>(frame)];
+    assert(IsWellFormed(source));
     out->name += source.name;
     out->vertices = source.vertices;
     std::vector<ModelFace> faces;

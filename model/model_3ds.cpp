@@ -2,8 +2,7 @@
 
 #include "geometry/normals.h"
 
-CModel3DS::CModel3DS(CStatusWindow* statusWindow, int statusId, std::string* text)
-    : m_pText(text), m_nStatusId(statusId), m_pStatusWnd(statusWindow)
+CModel3DS::CModel3DS(CStatusSink* statusSink, std::string* text) : m_pText(text), m_pStatusSink(statusSink)
 {
 }
 
@@ -45,14 +44,12 @@ void CModel3DS::ShowMessage(const std::string& text)
 {
     if (m_pText)
         *m_pText = text;
-    if (m_pStatusWnd)
-        m_pStatusWnd->SetDlgItemText(m_nStatusId, m_pText ? *m_pText : text);
+    if (m_pStatusSink)
+        m_pStatusSink->ShowMessage(text);
 }
 
 void CModel3DS::ShowProgress(const std::string& text)
 {
-    if (!m_pStatusWnd)
-        return;
-    m_pStatusWnd->SetDlgItemText(m_nStatusId, text);
-    m_pStatusWnd->UpdateWindow();
+    if (m_pStatusSink)
+        m_pStatusSink->ShowProgress(text);
 }

@@ -1,25 +1,26 @@
 #pragma once
 
 #include "model/model_source.h"
-#include "model/status_window.h"
+#include "model/status_sink.h"
 
 #include <cstdint>
-#include <map>
-#include <memory>
 #include <string>
 #include <vector>
+
+class CByteCursor;
+struct LoadState;
 
 // A model read from a .3DS chunk file.
 class CModel3DS : public CModelSource
 {
 public:
-    // statusWindow may be null: messages then only reach *text.
-    CModel3DS(CStatusWindow* statusWindow, int statusId, std::string* text);
+    // statusSink may be null: messages then only reach *text.
+    CModel3DS(CStatusSink* statusSink, std::string* text);
 
     ModelObject* GetObject(int index) override;
-    // Mode 0: every object placed by its keys at that frame, merged into one
-    // object named after object 0 (an empty object when there are none);
-    // keys that an object lacks for the frame count as neutral. Mode 1: a
+    // Mode 0: every object placed by its key slots at that frame, merged into
+    // one object named after object 0 (an empty object when there are none);
+    // slots that no key set hold neutral values. Mode 1: a
     // copy of the frame-th object in name order. The name is appended to
     // out's, the vertex and face arrays replaced, normals, pivot and keys
     // left alone. A frame outside [0, GetFrameCount()) sets out->valid to 0
@@ -31,51 +32,53 @@ public:
 
     // mode 0: keyframe model; mode 1: morph sequence ordered by name.
     int LoadFile(CInputFile* file, int mode);
+    // Walks the chunks lying one after another from start for length bytes;
+    // one pass of LoadFile.
     int ReadChunks(CInputFile* file, std::uint32_t start, std::uint32_t length);
 
     int ComputeFaceNormals();
     int ComputeVertexNormals();
 
     void SortObjects(int first, int last);
-    int PartitionSorted(int first, int last);
-    void OrderSortedPair(int i, int j);
-    void SwapSorted(int i, int j);
 
-    // The objects in name order (mode 1 only).
-    ModelObject* GetSorted(int index) { return m_ppSorted[index]; }
     int GetFrameSegmentLength() const { return m_nFrames; }
-    int GetMode() const { return m_nMode; }
 
 private:
-    int WalkLevel(CInputFile* file, std::uint64_t start, std::uint64_t end, int depth);
-    int HandleChunk(CInputFile* file, std::uint16_t id, std::uint64_t dataStart, std::uint64_t chunkEnd, int depth);
-    int ReadObjectBlock(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd, int depth);
-    int ReadTriangleMesh(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd, int depth);
-    int ReadListCount(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd, std::uint64_t recordSize,
-                      std::uint32_t& count);
-    int ReadVertexList(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd);
-    int ReadFaceList(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd);
-    int ReadMapping(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd);
-    void ReadSegment(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd);
-    void ReadMaterialGroup(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd);
-    void ReadLocalAxes(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd);
-    void ReadNodeHeader(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd);
-    int ReadPositionOrScaleTrack(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd, bool scale);
-    int ReadRotationTrack(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd);
-    bool CanBuildFrame(int frame);
-    void BuildKeyframedFrame(int frame, ModelObject* out);
-    void BuildMorphFrame(int frame, ModelObject* out);
+    // The chunk readers, in chunk_reader.cpp (the walk), mesh_reader.cpp,
+    // keyframe_reader.cpp and rotation_track.cpp. Each is handed the chunk's
+    // content and reads nothing outside it.
+    int WalkLevel(CByteCursor level, int depth);
+    int HandleChunk(std::uint16_t id, CByteCursor chunk, int depth);
+    int ReadObjectBlock(CByteCursor chunk, int depth);
+    int ReadTriangleMesh(CByteCursor chunk, int depth);
+    int OpenList(CByteCursor& chunk, std::uint64_t recordSize, std::uint32_t& count, const std::uint8_t*& records);
+    int ReadVertexList(CByteCursor chunk);
+    int ReadFaceList(CByteCursor chunk);
+    int ReadMapping(CByteCursor chunk);
+    void ReadMaterialGroup(CByteCursor chunk);
+    void ReadLocalAxes(CByteCursor chunk);
+    void ReadSegment(CByteCursor chunk);
+    void ReadNodeHeader(CByteCursor chunk);
+    int ReadPositionOrScaleTrack(CByteCursor chunk, bool scale);
+    int ReadRotationTrack(CByteCursor chunk);
     int CheckFaceIndices();
     int CheckKeySlots(std::uint64_t fileLength);
     ModelObject* CurrentObject();
     ModelObject* NodeObject();
 
+    bool CanBuildFrame(int frame);
+    void BuildKeyframedFrame(int frame, ModelObject* out);
+    void BuildMorphFrame(int frame, ModelObject* out);
+
+    int PartitionSorted(int first, int last);
+    void OrderSortedPair(int i, int j);
+    void SwapSorted(int i, int j);
+
     void ShowMessage(const std::string& text);
     void ShowProgress(const std::string& text);
 
     std::string* m_pText;
-    int m_nStatusId;
-    CStatusWindow* m_pStatusWnd;
+    CStatusSink* m_pStatusSink;
     int m_nMode = 0;
     char m_szName[13] = {};
     int m_nPointCount = -1;
@@ -86,11 +89,6 @@ private:
     int m_nNodeObject = 0;
     std::vector<ModelObject> m_pObjects;
     std::vector<ModelObject*> m_ppSorted;
-    // The lowest index of each object name read so far, kept whole or cut to
-    // its first 12 characters, for matching node headers to objects.
-    std::map<std::string, int> m_firstObjectByName;
-    std::map<std::string, int> m_firstCutObjectByName;
-    bool m_bNameCut = false;
-    std::uint64_t m_nRotationWork = 0;
-    std::uint64_t m_nRotationBudget = 0;
+    // The working data of the load in progress; null outside LoadFile.
+    LoadState* m_pLoad = nullptr;
 };

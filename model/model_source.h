@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/model_records.h"
+#include "records/model_records.h"
 #include "platform/input_file.h"
 
 // A loaded model, seen by its clients.

@@ -1,13 +1,10 @@
+#include "model/load_state.h"
 #include "model/model_3ds.h"
-#include "model/read_operations.h"
 
 #include <algorithm>
 
 namespace
 {
-constexpr std::uint64_t kFirstKeyOffset = 14;
-constexpr std::uint64_t kRotationKeySize = 22;
-
 float Product(float a, float b)
 {
     return static_cast<float>(static_cast<double>(a) * static_cast<double>(b));
@@ -76,7 +73,7 @@ void FillRotations(std::vector<ModelVertex>& rotations, const std::vector<char>&
 }
 } // namespace
 
-int CModel3DS::ReadRotationTrack(CInputFile* file, std::uint64_t dataStart, std::uint64_t chunkEnd)
+int CModel3DS::ReadRotationTrack(CByteCursor chunk)
 {
     ModelObject* object = NodeObject();
     if (!object)
@@ -84,36 +81,24 @@ int CModel3DS::ReadRotationTrack(CInputFile* file, std::uint64_t dataStart, std:
     std::vector<ModelVertex>& rotations = object->rotationKeys;
     // The fill-in touches every frame of the segment, so the number of
     // tracks times the segment's length is bounded by the file's size.
-    m_nRotationWork += rotations.size();
-    if (m_nRotationWork > m_nRotationBudget)
+    m_pLoad->rotationWork += rotations.size();
+    if (m_pLoad->rotationWork > m_pLoad->rotationBudget)
     {
-        ShowMessage("Error reading input file, its keyframe segment is too long.");
+        ShowMessage(kSegmentTooLong);
         return 0;
     }
 
-    file->Seek(dataStart + 10);
-    std::uint32_t count = 0;
-    if (!FitsInChunk(file, chunkEnd, 1, 2) || !ReadWord(file, count))
-        return 1;
-    const std::uint64_t firstKey = dataStart + kFirstKeyOffset;
-    if (chunkEnd <= firstKey)
-        count = 0;
-    else
-        count = static_cast<std::uint32_t>(std::min<std::uint64_t>(count, (chunkEnd - firstKey) / kRotationKeySize));
-
     std::vector<char> keyed(rotations.size(), 0);
-    const std::uint8_t* key = file->Data() + firstKey;
-    for (std::uint32_t i = 0; i < count; ++i, key += kRotationKeySize)
-    {
-        const std::uint16_t frame = LoadWord(key);
-        if (frame >= rotations.size())
-            continue; // no slot for a key outside the segment
-        keyed[frame] = 1;
-        const float angle = frame == 0 ? 0.0f : LoadFloat(key + 6);
-        rotations[frame].x = Product(angle, LoadFloat(key + 10));
-        rotations[frame].y = Product(angle, LoadFloat(key + 14));
-        rotations[frame].z = Product(angle, LoadFloat(key + 18));
-    }
+    const bool read = ForEachTrackKey(chunk, record_size::kRotationKey, rotations.size(),
+                                      [&](std::uint16_t frame, const std::uint8_t* values) {
+                                          keyed[frame] = 1;
+                                          const float angle = frame == 0 ? 0.0f : LoadFloat(values);
+                                          rotations[frame].x = Product(angle, LoadFloat(values + 4));
+                                          rotations[frame].y = Product(angle, LoadFloat(values + 8));
+                                          rotations[frame].z = Product(angle, LoadFloat(values + 12));
+                                      });
+    if (!read)
+        return 1;
     keyed[0] = 1;
     FillRotations(rotations, keyed);
     return 1;

@@ -38,11 +38,6 @@ public:
     // Closes and removes the temporary file; the final path is not touched.
     void Discard();
 
-    bool IsOpen() const { return m_nDescriptor >= 0; }
-    // The file being written: the temporary file, or the final path itself
-    // when that is a device or pipe.
-    const std::string& GetWritingPath() const { return m_strWritingPath; }
-
 private:
     bool CreateTemporary(const std::string& folder, const std::string& fileName, int mode);
     bool OpenDirect(const std::string& path);

@@ -59,7 +59,6 @@ void CInputFile::OpenMemory(std::vector<std::uint8_t> bytes)
     m_bytes = std::move(bytes);
     m_nPosition = 0;
     m_nReads = 0;
-    m_bOpen = true;
 }
 
 void CInputFile::Close()
@@ -68,7 +67,6 @@ void CInputFile::Close()
     m_bytes.shrink_to_fit();
     m_nPosition = 0;
     m_nReads = 0;
-    m_bOpen = false;
 }
 
 std::uint64_t CInputFile::Remaining() const

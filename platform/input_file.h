@@ -22,7 +22,6 @@ public:
     // Serves the given bytes, for tests and fuzzing.
     void OpenMemory(std::vector<std::uint8_t> bytes);
 
-    bool IsOpen() const { return m_bOpen; }
     void Close();
 
     // Moves to an absolute offset; an offset past the end is allowed and
@@ -37,7 +36,6 @@ public:
     std::uint64_t GetReadCount() const { return m_nReads; }
 
     std::uint64_t GetLength() const { return m_bytes.size(); }
-    std::uint64_t GetPosition() const { return m_nPosition; }
 
     // The bytes from the current position to the end of the file.
     std::uint64_t Remaining() const;
@@ -47,5 +45,4 @@ private:
     std::vector<std::uint8_t> m_bytes;
     std::uint64_t m_nPosition = 0;
     std::uint64_t m_nReads = 0;
-    bool m_bOpen = false;
 };

@@ -65,8 +65,8 @@ private slots:
             dialog.show();
             QApplication::setActiveWindow(&dialog);
             QVERIFY(QTest::qWaitForWindowActive(&dialog));
-            dialog.SetDlgItemText(IDC_INPUT, go.input.toStdString());
-            dialog.SetDlgItemText(IDC_OUTPUT, go.output.toStdString());
+            qobject_cast<QLineEdit*>(dialog.GetDlgItem(IDC_INPUT))->setText(go.input);
+            qobject_cast<QLineEdit*>(dialog.GetDlgItem(IDC_OUTPUT))->setText(go.output);
             qobject_cast<QAbstractButton*>(dialog.GetDlgItem(IDC_FLIP))->setChecked(go.flip);
             m_dialog = &dialog;
             m_painted.clear();

@@ -51,7 +51,7 @@ private:
         const bool flip = qobject_cast<QCheckBox*>(dialog->GetDlgItem(IDC_FLIP))->isChecked();
         QCOMPARE(Text(*dialog, IDC_INPUT) + "|" + Text(*dialog, IDC_OUTPUT) + "|" + QString::number(flip), startUp.boxes);
         // Once only: later paints start nothing.
-        dialog->SetDlgItemText(IDC_STATUS, "seen");
+        dialog->ShowMessage("seen");
         dialog->repaint();
         QTest::qWait(50);
         QCOMPARE(Text(*dialog, IDC_STATUS), QStringLiteral("seen"));

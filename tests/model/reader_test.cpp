@@ -21,8 +21,8 @@ const std::string kNoVertex = "Error reading input file, a face of object Box us
 
 Bytes Triangles(const std::vector<std::string>& names, const fixtures::Keyframes* keys = nullptr) {
     std::vector<fixtures::Mesh> meshes;
-    for (const std::string& name : names)
-        meshes.push_back(support::Triangle(name));
+    for (const std::string& name : names) // each told apart by its first vertex
+        meshes.push_back(support::Triangle(name)), meshes.back().vertices[0][0] = static_cast<float>(meshes.size());
     return fixtures::BuildModelFile(meshes, keys);
 }
 
@@ -75,7 +75,7 @@ Bytes Segment(std::uint32_t lastFrame, int turns = 0) {
 // "result @frames name/vertices/faces ... | sorted positions" (mode 1); a run
 // of equal objects is written once with its length, "!" marks arrays that do
 // not hold their count's records.
-std::string Summary(support::LoadedModel& loaded) {
+std::string Summary(support::LoadedModel& loaded, int mode) {
     CModel3DS& model = loaded.model;
     const int frames = model.GetFrameSegmentLength();
     std::ostringstream out(std::to_string(loaded.result) + (frames != 1 ? " @" + std::to_string(frames) : ""), std::ios::ate);
@@ -89,8 +89,13 @@ std::string Summary(support::LoadedModel& loaded) {
         next = std::find_if(run, objects.end(), [&](const std::string& text) { return text != *run; });
         out << ' ' << *run << (next - run > 1 ? " x" + std::to_string(next - run) : "");
     }
-    for (int i = 0; model.GetMode() == 1 && loaded.result && i < model.GetObjectCount(); ++i)
-        out << (i ? " " : " | ") << model.GetSorted(i) - model.GetObject(0);
+    for (int i = 0, j = 0; mode == 1 && loaded.result && i < model.GetObjectCount(); ++i, j = 0) {
+        ModelObject frame;
+        model.BuildFrame(i, &frame);
+        while (model.GetObject(j)->vertices[0].x != frame.vertices[0].x)
+            ++j;
+        out << (i ? " " : " | ") << j;
+    }
     return out.str();
 }
 } // namespace
@@ -140,7 +145,7 @@ TEST(Reader, FilesToObjectsAndMessages) {
     };
     for (const auto& [label, bytes, mode, summary, error] : cases) {
         support::LoadedModel loaded(bytes, mode);
-        EXPECT_EQ(Summary(loaded), summary) << label;
+        EXPECT_EQ(Summary(loaded, mode), summary) << label;
         EXPECT_EQ(loaded.errors, error.empty() ? std::vector<std::string>{} : std::vector{error}) << label;
     }
 }

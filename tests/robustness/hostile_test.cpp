@@ -123,7 +123,7 @@ TEST(HostileFiles, ReadsGrowInProportionToTheFile)
                 CInputFile file;
                 file.OpenMemory(Build(shapes[shape](large ? 8000 : 1000)));
                 std::string text;
-                EXPECT_EQ(CModel3DS(nullptr, 1004, &text).LoadFile(&file, mode), 1);
+                EXPECT_EQ(CModel3DS(nullptr, &text).LoadFile(&file, mode), 1);
                 reads[large] = double(file.GetReadCount()), lengths[large] = double(file.GetLength());
             }
             EXPECT_LE(reads[1], lengths[1]);

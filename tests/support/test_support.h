@@ -6,7 +6,7 @@
 
 #include "fixtures/chunk_writer.h"
 #include "model/model_3ds.h"
-#include "model/status_window.h"
+#include "model/status_sink.h"
 #include "platform/input_file.h"
 
 #include <fcntl.h>
@@ -91,7 +91,7 @@ inline fixtures::Mesh Triangle(const std::string& name = "Hull_T")
 }
 
 // A model loaded from bytes in memory, with the errors it showed on the way.
-struct LoadedModel : CStatusWindow
+struct LoadedModel : CStatusSink
 {
     explicit LoadedModel(std::vector<std::uint8_t> bytes, int mode = 0)
     {
@@ -99,16 +99,16 @@ struct LoadedModel : CStatusWindow
         file.OpenMemory(std::move(bytes));
         result = model.LoadFile(&file, mode);
     }
-    void SetDlgItemText(int, const std::string& text) override
+    void ShowMessage(const std::string& text) override
     {
         if (text.rfind("Error", 0) == 0)
             errors.push_back(text);
     }
-    void UpdateWindow() override {}
+    void ShowProgress(const std::string& text) override { ShowMessage(text); }
 
     std::vector<std::string> errors;
     std::string text;
-    CModel3DS model{this, 1004, &text};
+    CModel3DS model{this, &text};
     int result = 0;
 };
 

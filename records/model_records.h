@@ -31,8 +31,10 @@ struct ModelFace
     std::uint8_t valueC = 0;
 };
 
-// One mesh object. Each array holds exactly its count's records once set;
-// a record that no chunk filled is empty rather than undefined.
+// One mesh object. A record that no chunk filled is empty rather than
+// undefined. After a successful load every object is well formed (see
+// IsWellFormed) and each key array has one slot per frame of the keyframe
+// segment; the loader checks this where the data enters.
 struct ModelObject
 {
     std::int32_t valid = 0;
@@ -48,3 +50,18 @@ struct ModelObject
     std::vector<ModelVertex> scaleKeys;
     std::vector<ModelVertex> rotationKeys;
 };
+
+// What a successful load guarantees for every object, and what the normals,
+// the writer and the frame builder rely on (they assert it rather than check
+// again): each array holds exactly its count's records, and every face names
+// vertices of its own object.
+inline bool IsWellFormed(const ModelObject& object)
+{
+    if (object.vertices.size() != object.vertexCount || object.faces.size() != object.faceCount)
+        return false;
+    for (const ModelFace& face : object.faces)
+        for (std::int32_t index : face.index)
+            if (index < 0 || static_cast<std::uint32_t>(index) >= object.vertexCount)
+                return false;
+    return true;
+}

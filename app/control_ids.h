@@ -1,9 +1,9 @@
 #pragma once
 
-// Control ids of the converter dialog, shared by the dialog, the conversion
-// run and the command line that stands in for the dialog.
+// Control ids of the converter dialog's template.
 enum ControlId : int
 {
+    IDC_STATIC = -1, // labels and the picture, which no code addresses
     IDOK = 1,
     IDCANCEL = 2,
     IDC_INPUT = 1000,

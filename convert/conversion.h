@@ -1,0 +1,40 @@
+#pragma once
+
+#include "model/status_sink.h"
+
+#include <string>
+
+// The conversion core: a .3DS file in, model text files out. The dialog and
+// the command line gather a request, call one of these, and show what the
+// status sink is given: progress through ShowProgress ("Loading model...",
+// the reader's lines), and on failure exactly one message beginning "Error"
+// through ShowMessage. An output appears under its name only when complete;
+// a failure leaves any earlier file of that name as it was.
+
+struct ConversionRequest
+{
+    std::string inputPath;
+    std::string outputPath; // as typed; see MakeOutputPath for the name written
+    bool flip = false;      // keep each face's stored winding instead of reversing it
+};
+
+// Loads the input as a keyframe model, computes the normals and writes its
+// objects as stored. Returns true when the file was written.
+bool ConvertModel(const ConversionRequest& request, CStatusSink& status);
+
+// Which whole models a frame export writes, one file each.
+enum class FrameSequence
+{
+    Keyframes, // every object placed by its keys at each frame of the segment, merged
+    Morph,     // each object in name order
+};
+
+// Writes every frame as a model text file of its own, named by
+// FrameOutputPath. Frames written before a failure stay, each complete.
+// Returns true when every frame was written.
+bool ExportFrames(const ConversionRequest& request, FrameSequence sequence, CStatusSink& status);
+
+// The final output path with the frame number, zero-padded to the width of
+// the last frame number, put before its extension: ship.dtq, frame 7 of 301,
+// gives ship007.dtq.
+std::string FrameOutputPath(const std::string& finalOutputPath, int frame, int frameCount);

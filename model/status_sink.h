@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+// Where the model's messages go: a dialog's status line, a terminal, a test.
+// Both operations run on the caller's thread, inside the call that shows them.
+class CStatusSink
+{
+public:
+    virtual ~CStatusSink() = default;
+    // A message or an error, replacing the one shown before.
+    virtual void ShowMessage(const std::string& text) = 0;
+    // Progress during a long step; it must be visible at once, so a dialog
+    // busy inside one handler repaints before it returns.
+    virtual void ShowProgress(const std::string& text) = 0;
+};
