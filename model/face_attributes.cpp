@@ -32,7 +32,7 @@ std::uint8_t HexPair(const std::string& name, std::size_t first)
     return static_cast<std::uint8_t>(*high * 16 + *low);
 }
 
-void ApplyLetter(char letter, FaceAttributes& attributes)
+void ApplyLetter(char letter, ModelFace& attributes)
 {
     switch (letter)
     {
@@ -50,7 +50,7 @@ void ApplyLetter(char letter, FaceAttributes& attributes)
 }
 } // namespace
 
-bool DecodeFaceAttributes(std::string_view materialName, FaceAttributes& attributes)
+bool DecodeFaceAttributes(std::string_view materialName, ModelFace& attributes)
 {
     std::string name(materialName);
     for (char& c : name)
@@ -58,7 +58,7 @@ bool DecodeFaceAttributes(std::string_view materialName, FaceAttributes& attribu
     if (name.size() < 5 || name.compare(0, 4, "skin") != 0 || name[4] < '0' || name[4] > '9')
         return false;
 
-    attributes = FaceAttributes{};
+    CopyFaceAttributes(ModelFace{}, attributes);
     attributes.skin = name[4] - '0';
     std::size_t index = 5;
     while (index < name.size())
@@ -77,21 +77,15 @@ bool DecodeFaceAttributes(std::string_view materialName, FaceAttributes& attribu
     return true;
 }
 
-void ApplyFaceAttributes(const FaceAttributes& attributes, ModelFace& face)
+void CopyFaceAttributes(const ModelFace& from, ModelFace& to)
 {
-    face.skin = attributes.skin;
-    face.kind = attributes.kind;
-    face.flagW = attributes.flagW;
-    face.flagB = attributes.flagB;
-    face.flagF = attributes.flagF;
-    face.flagE = attributes.flagE;
-    face.flagN = attributes.flagN;
-    face.valueX = attributes.valueX;
-    face.valueC = attributes.valueC;
-}
-
-FaceAttributes AttributesOf(const ModelFace& face)
-{
-    return FaceAttributes{face.skin,  face.kind,  face.flagW,  face.flagB, face.flagF,
-                          face.flagE, face.flagN, face.valueX, face.valueC};
+    to.skin = from.skin;
+    to.kind = from.kind;
+    to.flagW = from.flagW;
+    to.flagB = from.flagB;
+    to.flagF = from.flagF;
+    to.flagE = from.flagE;
+    to.flagN = from.flagN;
+    to.valueX = from.valueX;
+    to.valueC = from.valueC;
 }

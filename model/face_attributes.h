@@ -5,26 +5,14 @@
 #include <cstdint>
 #include <string_view>
 
-// Attributes coded in a material name: "skin", a digit, then letters.
-struct FaceAttributes
-{
-    std::int32_t skin = 0;
-    std::uint8_t kind = 0;
-    std::int32_t flagW = 0;
-    std::int32_t flagB = 0;
-    std::int32_t flagF = 0;
-    std::int32_t flagE = 0;
-    std::int32_t flagN = 0;
-    std::uint8_t valueX = 0;
-    std::uint8_t valueC = 0;
-};
+// The attributes coded in a material name: "skin", a digit, then letters.
+// They are the nine fields of a face after its indices and reserved words
+// (skin, kind, the five flags, valueX and valueC).
 
-// Decodes a material name; false when it codes nothing (its faces are then
-// left alone).
-bool DecodeFaceAttributes(std::string_view materialName, FaceAttributes& attributes);
+// Decodes a material name into the attribute fields of attributes, whose
+// other fields are left alone; false when the name codes nothing (the
+// record is then left alone too).
+bool DecodeFaceAttributes(std::string_view materialName, ModelFace& attributes);
 
-// The nine attribute fields of a face.
-FaceAttributes AttributesOf(const ModelFace& face);
-
-// Writes all nine attribute fields into the face.
-void ApplyFaceAttributes(const FaceAttributes& attributes, ModelFace& face);
+// Copies the nine attribute fields from one face to another.
+void CopyFaceAttributes(const ModelFace& from, ModelFace& to);

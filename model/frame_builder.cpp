@@ -22,7 +22,7 @@ ModelFace CopyFace(const ModelFace& source, std::int32_t vertexBase)
     ModelFace face;
     for (int corner = 0; corner < 3; ++corner)
         face.index[corner] = source.index[corner] + vertexBase;
-    ApplyFaceAttributes(AttributesOf(source), face);
+    CopyFaceAttributes(source, face);
     return face;
 }
 

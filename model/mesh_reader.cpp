@@ -157,7 +157,7 @@ void CModel3DS::ReadMaterialGroup(CByteCursor chunk)
     if (!object)
         return;
     std::string_view name;
-    FaceAttributes attributes;
+    ModelFace attributes;
     if (!chunk.ReadString(name) || !DecodeFaceAttributes(name, attributes))
         return;
     std::uint32_t count = 0;
@@ -169,7 +169,7 @@ void CModel3DS::ReadMaterialGroup(CByteCursor chunk)
     {
         const std::uint16_t index = LoadWord(face);
         if (index < object->faces.size()) // an index past the list names no face
-            ApplyFaceAttributes(attributes, object->faces[index]);
+            CopyFaceAttributes(attributes, object->faces[index]);
     }
 }
 

@@ -113,7 +113,7 @@ TEST(FaceAttributes, NamesToAttributes) {
         {"skin5xwex01", "5 0 00000 1 0"}, {"skin5c1z", "5 0 00000 0 0"},
     };
     for (const auto& [name, expected] : cases) {
-        FaceAttributes decoded{9, 9, 9, 9, 9, 9, 9, 9, 9}; // left alone by a name that codes nothing
+        ModelFace decoded{{}, {}, 9, 9, 9, 9, 9, 9, 9, 9, 9}; // left alone by a name that codes nothing
         const bool codes = DecodeFaceAttributes(name, decoded);
         EXPECT_EQ(Attributes(decoded), codes ? expected : "9 9 99999 9 9") << name;
         EXPECT_EQ(codes, std::string(expected) != "-") << name;
