@@ -90,9 +90,11 @@ TEST(HostileFiles, ConvertWithinAFewMegabytesAndEndInSuccessOrOneError)
         EXPECT_EQ(run.status, 1 - converts) << run.err;
         EXPECT_EQ(run.err.find("Error") == std::string::npos, converts == 1) << run.err;
         EXPECT_EQ(run.err.find("Error"), run.err.rfind("Error")) << run.err;
+#if !defined(__SANITIZE_ADDRESS__) // whose allocator keeps freed memory resident
         EXPECT_LE(run.peakKiB - baseKiB, 8 * 1024);
         // The measure sees what a load takes: the longest segment takes megabytes.
         EXPECT_TRUE(name != "LongestAcceptedSegment" || run.peakKiB - baseKiB > 1024);
+#endif
         const auto outcome = robustness::ExerciseModelBytes(bytes.data(), bytes.size());
         EXPECT_EQ(outcome.broken, "");
         EXPECT_EQ(outcome.loaded[0], converts);
