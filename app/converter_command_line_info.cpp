@@ -3,6 +3,7 @@
 namespace
 {
 constexpr char kFlagPrefix = '-';
+constexpr char kSlashFlagPrefix = '/';
 constexpr std::string_view kFlipOption = "flip";
 } // namespace
 
@@ -29,8 +30,12 @@ void ParseCommandLine(const std::vector<std::string>& arguments, CConverterComma
     for (std::size_t i = 0; i < arguments.size(); ++i)
     {
         std::string_view param = arguments[i];
-        const bool isFlag = !param.empty() && param.front() == kFlagPrefix;
-        if (isFlag)
+        const bool isFlag = !param.empty() && (param.front() == kFlagPrefix || param.front() == kSlashFlagPrefix);
+        // A '/' that begins the input path begins an absolute path and stays;
+        // anywhere else, and alone, it marks a flag as '-' does.
+        const bool absolutePath =
+            isFlag && param.front() == kSlashFlagPrefix && param.size() > 1 && info.m_strInput.empty();
+        if (isFlag && !absolutePath)
             param.remove_prefix(1);
         info.ParseParam(param, isFlag, i + 1 == arguments.size());
     }

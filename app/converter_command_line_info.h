@@ -20,6 +20,6 @@ public:
 };
 
 // Feeds every argument after the program's name to info.ParseParam, in
-// order. A leading '-' marks a flag and is removed. Unlike on systems whose
-// flags may also begin with '/', a '/' is kept: it begins absolute paths here.
+// order. A leading '-' or '/' marks a flag and is removed, except a '/' that
+// begins the input path: it begins an absolute path here and is kept.
 void ParseCommandLine(const std::vector<std::string>& arguments, CConverterCommandLineInfo& info);

@@ -18,7 +18,8 @@ const StartUp kStartUps[] = {
     {{"/no/a.tiff", "flip"}, "/no/a.tiff|/no/a.tDTQ|1"},
     {{"abc", "-FLIP"}, "abc|DTQ|0"},
     {{"ab", "--flip", "-flip"}, "ab|ab.DTQ|0"},
-    {{"", "/b", "-", "/flip"}, "/b|/b.DTQ|0"},
+    {{"", "/b", "-", "/flip"}, "/b|/b.DTQ|1"},
+    {{"/", "/no/x.3ds", "/", "/FLIP"}, "/no/x.3ds|/no/x.DTQ|0"},
     {{"", "-", "-/b", "-", "-flip"}, "/b|/b.DTQ|1"},
 };
 } // namespace
@@ -28,6 +29,16 @@ class StartUpTest : public QObject
     Q_OBJECT
 
 private slots:
+    // Qt's own options are the program's arguments too: -reverse names the input.
+    void keepsQtsOptionsAsArguments()
+    {
+        support::TemporaryFolder folder;
+        support::WriteModel(folder / "reverse", {support::Triangle()});
+        const auto run = support::Run({"/usr/bin/timeout", "60", TESSALINE_PATH, "-reverse"}, {.folder = folder / ""});
+        QCOMPARE(run.status, 0);
+        QVERIFY(folder.List().count("reveDTQ.dtq"));
+    }
+
     void fillsTheDialog()
     {
         for (const StartUp& startUp : kStartUps)
