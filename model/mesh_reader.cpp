@@ -188,22 +188,17 @@ void CModel3DS::ReadLocalAxes(CByteCursor chunk)
 }
 
 // Every consumer of a face indexes its object's vertices with it, so a face
-// that names a vertex the object does not have makes the file unusable.
+// that names a vertex the object does not have makes the file unusable. The
+// list readers have already made each array match its count.
 int CModel3DS::CheckFaceIndices()
 {
     for (const ModelObject& object : m_pObjects)
     {
-        for (const ModelFace& face : object.faces)
+        if (!IsWellFormed(object))
         {
-            for (std::int32_t index : face.index)
-            {
-                if (index < 0 || static_cast<std::uint32_t>(index) >= object.vertexCount)
-                {
-                    ShowMessage("Error reading input file, a face of object " + object.name +
-                                " uses a vertex that the object does not have.");
-                    return 0;
-                }
-            }
+            ShowMessage("Error reading input file, a face of object " + object.name +
+                        " uses a vertex that the object does not have.");
+            return 0;
         }
     }
     return 1;
