@@ -260,8 +260,7 @@ void CConverterDlg::OnOK()
 // converted.
 void CConverterDlg::LockControls(bool locked)
 {
-    for (QWidget* control : {static_cast<QWidget*>(m_pInput), static_cast<QWidget*>(m_pOutput),
-                             static_cast<QWidget*>(m_pGo), static_cast<QWidget*>(m_pCancel)})
+    for (QWidget* control : std::initializer_list<QWidget*>{m_pInput, m_pOutput, m_pGo, m_pCancel})
         control->setEnabled(!locked);
 }
 
