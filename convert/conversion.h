@@ -2,6 +2,8 @@
 
 #include "model/status_sink.h"
 
+#include <functional>
+#include <optional>
 #include <string>
 
 // The conversion core: a .3DS file in, model text files out. The dialog and
@@ -11,11 +13,27 @@
 // through ShowMessage. An output appears under its name only when complete;
 // a failure leaves any earlier file of that name as it was.
 
+// The frames a frame export writes, by the numbers their files carry (from
+// 0): first, first + step, ... up to last.
+struct FrameRange
+{
+    int first = 0;
+    std::optional<int> last; // none: to the end of the animation
+    int step = 1;
+};
+
 struct ConversionRequest
 {
-    std::string inputPath;
+    std::string inputPath;  // also names the input in messages
     std::string outputPath; // as typed; see MakeOutputPath for the name written
     bool flip = false;      // keep each face's stored winding instead of reversing it
+    bool readStandardInput = false;   // read the model from standard input
+    bool writeStandardOutput = false; // write the model text to standard output; outputPath unused
+    std::string textureName;          // written on every object; empty: from the output name
+    FrameRange frameRange;            // ExportFrames only
+    // ConvertModel only: called once the text is written and before it is
+    // flushed to disk, so that a batch can start on its next file meanwhile.
+    std::function<void()> onWritten;
 };
 
 // Loads the input as a keyframe model, computes the normals and writes its

@@ -217,3 +217,9 @@ void CAtomicOutputFile::Reset()
     m_strFinalPath.clear();
     m_strWritingPath.clear();
 }
+
+bool CAtomicOutputFile::CreateStandardOutput()
+{
+    Discard();
+    return false;
+}

@@ -26,13 +26,18 @@ public:
     // read-only folder, a final path that is a folder or a read-only file.
     bool Create(const std::string& finalPath);
 
+    // Writes to standard output, directly: nothing is renamed and a pipe is
+    // not synced.
+    bool CreateStandardOutput();
+
     // Writes every byte, retrying short writes; false once a write failed
     // (a full disk, a file size limit). Later writes then fail as well.
     bool Write(const char* data, std::size_t count) override;
 
-    // Flushes, closes and renames over the final path. False (errno set) when
-    // any of that failed or an earlier Write failed; the temporary file is
-    // then removed and the final path keeps what it had.
+    // Flushes, closes and renames over the final path. False when any of
+    // that failed or an earlier Write failed, with errno set to the first
+    // failure's error; the temporary file is then removed and the final path
+    // keeps what it had.
     bool Commit();
 
     // Closes and removes the temporary file; the final path is not touched.

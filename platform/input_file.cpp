@@ -83,3 +83,9 @@ std::size_t CInputFile::Read(void* buffer, std::size_t count)
     m_nPosition += available;
     return available;
 }
+
+bool CInputFile::OpenStandardInput()
+{
+    Close();
+    return false;
+}

@@ -19,6 +19,9 @@ public:
     // reach, are not read.
     bool Open(const std::string& path);
 
+    // Reads standard input to its end, with the same limit as Open.
+    bool OpenStandardInput();
+
     // Serves the given bytes, for tests and fuzzing.
     void OpenMemory(std::vector<std::uint8_t> bytes);
 

@@ -1,0 +1,5 @@
+#include "platform/interrupt_cleanup.h"
+
+void RemoveTemporaryFilesOnInterrupt()
+{
+}
