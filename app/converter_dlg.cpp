@@ -242,7 +242,10 @@ void CConverterDlg::OnOK()
     // Disabling the focused "Go" moves the focus on to another control; after
     // a failed run it comes back, so that Enter means "Go" again.
     const QPointer<QWidget> focused = focusWidget();
-    const ConversionRequest request{ToBytes(m_pInput->text()), ToBytes(m_pOutput->text()), m_pFlip->isChecked()};
+    ConversionRequest request;
+    request.inputPath = ToBytes(m_pInput->text());
+    request.outputPath = ToBytes(m_pOutput->text());
+    request.flip = m_pFlip->isChecked();
     m_bFlip = request.flip;
     LockControls(true);
     if (ConvertModel(request, *this))

@@ -36,7 +36,10 @@ void BM_ConversionRun(benchmark::State& state)
     for (auto _ : state)
     {
         CLastMessage status;
-        if (!ConvertModel({inputPath, outputPath, false}, status))
+        ConversionRequest request;
+        request.inputPath = inputPath;
+        request.outputPath = outputPath;
+        if (!ConvertModel(request, status))
         {
             state.SkipWithError(status.Last().c_str());
             break;
