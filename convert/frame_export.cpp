@@ -84,7 +84,8 @@ bool ExportFrames(const ConversionRequest& request, FrameSequence sequence, CSta
         ComputeObjectFaceNormals(record);
         ComputeObjectVertexNormals(record);
         const std::string path = FrameOutputPath(run.finalPath, frame, frameCount);
-        if (!WriteModelFile(status, path, request.flip, 1, [&](CModelTextWriter& writer) { writer.WriteObject(record); }))
+        if (!WriteModelFile(status, path, run.textureName, request.flip, 1,
+                            [&](CModelTextWriter& writer) { writer.WriteObject(record); }))
             return false;
     }
     return true;

@@ -1,15 +1,36 @@
 #include "convert/run_steps.h"
 
 #include "convert/output_naming.h"
-#include "platform/atomic_output_file.h"
+
+#include <cerrno>
+
+namespace
+{
+// Messages name standard output as the user wrote it.
+std::string OutputName(const std::string& path)
+{
+    return path.empty() ? "-" : path;
+}
+} // namespace
 
 bool OpenRun(const ConversionRequest& request, CStatusSink& status, OpenedRun& run)
 {
-    if (!run.input.Open(request.inputPath))
+    if (request.inputPath.empty() && !request.readStandardInput)
     {
-        status.ShowMessage(request.inputPath.empty() ? "Error: You must specify an input file"
-                                                     : "Error: Could not open Input file: " + request.inputPath);
+        status.ShowMessage("Error: You must specify an input file");
         return false;
+    }
+    if (!(request.readStandardInput ? run.input.OpenStandardInput() : run.input.Open(request.inputPath)))
+    {
+        status.ShowError("Error: Could not open Input file: " + request.inputPath, errno);
+        return false;
+    }
+    if (request.writeStandardOutput)
+    {
+        run.finalPath.clear();
+        run.textureName =
+            request.textureName.empty() ? MakeTextureName(request.inputPath) : request.textureName;
+        return true;
     }
     if (request.outputPath.empty())
     {
@@ -17,6 +38,7 @@ bool OpenRun(const ConversionRequest& request, CStatusSink& status, OpenedRun& r
         return false;
     }
     run.finalPath = MakeOutputPath(request.outputPath);
+    run.textureName = request.textureName.empty() ? MakeTextureName(run.finalPath) : request.textureName;
     return true;
 }
 
@@ -28,22 +50,37 @@ bool LoadRun(CModel3DS& model, OpenedRun& run, int mode, CStatusSink& status)
     return loaded;
 }
 
-bool WriteModelFile(CStatusSink& status, const std::string& path, bool flip, int objectCount,
-                    const std::function<void(CModelTextWriter&)>& writeObjects)
+bool WriteOutput(CStatusSink& status, CAtomicOutputFile& output, const std::string& path,
+                 const std::string& textureName, bool flip, int objectCount,
+                 const std::function<void(CModelTextWriter&)>& writeObjects)
 {
-    CAtomicOutputFile output;
-    if (!output.Create(path))
+    if (!(path.empty() ? output.CreateStandardOutput() : output.Create(path)))
     {
-        status.ShowMessage("Error: Could not create Output file: " + path);
+        status.ShowError("Error: Could not create Output file: " + OutputName(path), errno);
         return false;
     }
-    CModelTextWriter writer(output, MakeTextureName(path), flip);
+    CModelTextWriter writer(output, textureName, flip);
     writer.WriteHeader(objectCount);
     writeObjects(writer);
-    if (!writer.Finish() || !output.Commit())
+    // A failed write shows when the output is committed, with its reason.
+    writer.Finish();
+    return true;
+}
+
+bool CommitOutput(CStatusSink& status, CAtomicOutputFile& output, const std::string& path)
+{
+    if (!output.Commit())
     {
-        status.ShowMessage("Error: Could not write Output file: " + path);
+        status.ShowError("Error: Could not write Output file: " + OutputName(path), errno);
         return false;
     }
     return true;
+}
+
+bool WriteModelFile(CStatusSink& status, const std::string& path, const std::string& textureName, bool flip,
+                    int objectCount, const std::function<void(CModelTextWriter&)>& writeObjects)
+{
+    CAtomicOutputFile output;
+    return WriteOutput(status, output, path, textureName, flip, objectCount, writeObjects) &&
+           CommitOutput(status, output, path);
 }

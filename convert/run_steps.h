@@ -3,6 +3,7 @@
 #include "convert/conversion.h"
 #include "convert/model_text_writer.h"
 #include "model/model_3ds.h"
+#include "platform/atomic_output_file.h"
 #include "platform/input_file.h"
 
 #include <functional>
@@ -13,18 +14,28 @@
 
 struct OpenedRun
 {
-    std::string finalPath; // the output path after the naming rules
+    std::string finalPath;   // the output path after the naming rules; empty for standard output
+    std::string textureName; // the texture every object of the run names
     CInputFile input;
 };
 
-// Opens the input and names the output.
+// Opens the input and names the output and its texture.
 bool OpenRun(const ConversionRequest& request, CStatusSink& status, OpenedRun& run);
 
 // Shows "Loading model..." and loads the input in the given mode; the input
 // is closed afterwards, since the model holds all it needs.
 bool LoadRun(CModel3DS& model, OpenedRun& run, int mode, CStatusSink& status);
 
-// Writes the header for objectCount objects, lets writeObjects write them,
-// and puts the file at path only when it is complete.
-bool WriteModelFile(CStatusSink& status, const std::string& path, bool flip, int objectCount,
-                    const std::function<void(CModelTextWriter&)>& writeObjects);
+// Creates the output at path (standard output when path is empty), writes
+// the header for objectCount objects and lets writeObjects write them. The
+// output is complete but not yet in place: CommitOutput puts it there.
+bool WriteOutput(CStatusSink& status, CAtomicOutputFile& output, const std::string& path,
+                 const std::string& textureName, bool flip, int objectCount,
+                 const std::function<void(CModelTextWriter&)>& writeObjects);
+
+// Flushes the output to disk and puts it under its final name.
+bool CommitOutput(CStatusSink& status, CAtomicOutputFile& output, const std::string& path);
+
+// WriteOutput and CommitOutput in one.
+bool WriteModelFile(CStatusSink& status, const std::string& path, const std::string& textureName, bool flip,
+                    int objectCount, const std::function<void(CModelTextWriter&)>& writeObjects);
