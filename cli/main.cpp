@@ -2,9 +2,10 @@
 #include "cli/parallel_batch.h"
 #include "cli/terminal_status.h"
 #include "convert/conversion.h"
-#include "convert/output_naming.h"
+#include "platform/interrupt_cleanup.h"
 #include "platform/version.h"
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -19,34 +20,68 @@ enum ExitStatus : int
     kExitUsageError = 2,
 };
 
-bool ConvertFile(const std::string& inputPath, const std::string& outputPath, const ConvertOptions& options,
-                 bool nameLines)
+// Threads that only wait for outputs to reach the disk, beyond the files
+// being converted: a batch of small files spends most of its time in those
+// waits, and they overlap instead of holding up the conversions.
+constexpr unsigned kDiskWaitThreads = 16;
+
+ConversionRequest MakeRequest(const ConvertOptions& options, const std::string& input)
 {
-    CTerminalStatus status(nameLines ? inputPath + ": " : std::string());
-    const ConversionRequest request{inputPath, outputPath, options.flip};
-    return options.frames ? ExportFrames(request, *options.frames, status) : ConvertModel(request, status);
+    ConversionRequest request;
+    request.inputPath = input;
+    request.readStandardInput = input == kStandardStream;
+    request.outputPath = OutputFor(options, input);
+    request.writeStandardOutput = request.outputPath == kStandardStream;
+    request.flip = options.flip;
+    request.textureName = options.textureName;
+    // Standard input to standard output: no name to take the texture from.
+    if (request.textureName.empty() && request.readStandardInput && request.writeStandardOutput)
+        request.textureName = "model.RAW";
+    request.frameRange = options.frameRange;
+    return request;
 }
 
-// Each file has a model of its own; with several at once, their message
-// lines interleave and so carry their input path.
+// Each file has a model of its own. At most `jobs` files are between their
+// start and the moment their text is written; the rest of the threads wait
+// for the disk.
 int ConvertAll(const ConvertOptions& options)
 {
     const unsigned jobs = options.jobs != 0 ? options.jobs : DefaultJobCount();
-    const bool nameLines = WorkerCount(options.inputs.size(), jobs) > 1;
-    const bool allConverted = RunTasks(options.inputs.size(), jobs, [&](std::size_t index) {
+    COrderedSlots converting(jobs);
+    std::atomic<std::size_t> failed{0};
+    RunTasks(options.inputs.size(), jobs + kDiskWaitThreads, [&](std::size_t index) {
         const std::string& input = options.inputs[index];
-        const std::string output = options.output ? *options.output : DefaultOutputName(input);
-        return ConvertFile(input, output, options, nameLines);
+        CTerminalStatus status(input, options.verbosity);
+        ConversionRequest request = MakeRequest(options, input);
+        converting.Enter(index);
+        bool holding = true;
+        request.onWritten = [&] {
+            holding = false;
+            converting.Leave();
+        };
+        const bool converted = options.frames ? ExportFrames(request, *options.frames, status)
+                                              : ConvertModel(request, status);
+        if (holding)
+            converting.Leave();
+        if (converted)
+            status.ShowConverted();
+        failed += converted ? 0 : 1;
+        return converted;
     });
-    return allConverted ? kExitConverted : kExitConversionFailed;
+    const std::size_t total = options.inputs.size();
+    if (total > 1 && options.verbosity != Verbosity::Quiet)
+        WriteErrorLine(std::to_string(total - failed) + " converted, " + std::to_string(failed) + " failed");
+    return failed == 0 ? kExitConverted : kExitConversionFailed;
 }
 } // namespace
 
 int main(int argc, char** argv)
 {
-    // A file size limit should fail the write, which the run reports and
-    // cleans up after, rather than kill the process mid-file.
+    RemoveTemporaryFilesOnInterrupt();
+    // A file size limit or a closed pipe should fail the write, which the run
+    // reports and cleans up after, rather than kill the process mid-file.
     std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGPIPE, SIG_IGN);
 
     const ParsedCommandLine parsed = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     switch (parsed.action)
@@ -58,8 +93,8 @@ int main(int argc, char** argv)
         std::printf("%s %s\n", version::kProductName, version::kVersionString);
         return kExitConverted;
     case CommandAction::UsageError:
-        WriteWholeLine(2, parsed.error);
-        std::fputs(UsageText().c_str(), stderr);
+        WriteErrorLine("tessaline-convert: " + parsed.error);
+        WriteErrorLine("Try 'tessaline-convert --help' for more information.");
         return kExitUsageError;
     case CommandAction::Convert:
         break;

@@ -1,9 +1,46 @@
 #include "cli/options.h"
 
+#include "convert/output_naming.h"
+
 #include <charconv>
+#include <climits>
+#include <filesystem>
+#include <map>
+#include <utility>
+
+#include <getopt.h>
 
 namespace
 {
+// Long options without a short form.
+enum LongOnly : int
+{
+    kFlip = 256,
+    kFrames,
+    kMorph,
+    kFrameRange,
+    kTexture,
+    kVersion,
+};
+
+const option kLongOptions[] = {
+    {"output", required_argument, nullptr, 'o'},
+    {"output-dir", required_argument, nullptr, 'd'},
+    {"jobs", required_argument, nullptr, 'j'},
+    {"quiet", no_argument, nullptr, 'q'},
+    {"verbose", no_argument, nullptr, 'v'},
+    {"help", no_argument, nullptr, 'h'},
+    {"flip", no_argument, nullptr, kFlip},
+    {"frames", no_argument, nullptr, kFrames},
+    {"morph", no_argument, nullptr, kMorph},
+    {"frame-range", required_argument, nullptr, kFrameRange},
+    {"texture", required_argument, nullptr, kTexture},
+    {"version", no_argument, nullptr, kVersion},
+    {nullptr, 0, nullptr, 0},
+};
+// The leading ':' reports a missing value apart from an unknown option.
+const char* const kShortOptions = ":o:d:j:qvh";
+
 ParsedCommandLine UsageError(std::string message)
 {
     ParsedCommandLine parsed;
@@ -12,106 +49,209 @@ ParsedCommandLine UsageError(std::string message)
     return parsed;
 }
 
-ParsedCommandLine Action(CommandAction action)
-{
-    ParsedCommandLine parsed;
-    parsed.action = action;
-    return parsed;
-}
-
-bool IsOption(const std::string& argument)
-{
-    return argument.size() > 1 && argument[0] == '-';
-}
-
-// A whole number from 1 to kMaxJobs, digits only.
-bool ParseJobCount(const std::string& text, unsigned& jobs)
+// A whole number from low to high, digits only.
+bool ParseNumber(std::string_view text, int low, int high, int& value)
 {
     const char* last = text.data() + text.size();
-    const auto result = std::from_chars(text.data(), last, jobs);
-    return !text.empty() && result.ec == std::errc {} && result.ptr == last && jobs >= 1 && jobs <= kMaxJobs;
+    const auto result = std::from_chars(text.data(), last, value);
+    return !text.empty() && text[0] != '-' && result.ec == std::errc{} && result.ptr == last && value >= low &&
+           value <= high;
 }
 
-// The options hold together: at least one input, and -o names one file only.
-ParsedCommandLine Validated(ConvertOptions options)
+// FIRST:LAST[:STEP], LAST empty for the end of the animation.
+bool ParseFrameRange(std::string_view text, FrameRange& range)
+{
+    const std::size_t colon = text.find(':');
+    if (colon == std::string_view::npos)
+        return false;
+    std::string_view last = text.substr(colon + 1);
+    const std::size_t stepColon = last.find(':');
+    if (stepColon != std::string_view::npos &&
+        !ParseNumber(last.substr(stepColon + 1), 1, INT_MAX, range.step))
+        return false;
+    last = last.substr(0, stepColon);
+    if (!ParseNumber(text.substr(0, colon), 0, INT_MAX, range.first))
+        return false;
+    if (last.empty())
+        return true;
+    int lastFrame = 0;
+    if (!ParseNumber(last, range.first, INT_MAX, lastFrame))
+        return false;
+    range.last = lastFrame;
+    return true;
+}
+
+// The name of the option at the failing argument, as the user wrote it.
+std::string OptionName(int shortOption, const char* argument)
+{
+    if (shortOption > 0 && shortOption < 256)
+        return std::string("-") + static_cast<char>(shortOption);
+    const std::string text = argument;
+    return text.substr(0, text.find('='));
+}
+
+bool IsFolder(const std::string& path)
+{
+    std::error_code error;
+    return path.ends_with('/') || std::filesystem::is_directory(path, error);
+}
+
+// The options hold together, and no two inputs write the same file.
+ParsedCommandLine Validated(ConvertOptions options, bool rangeGiven)
 {
     if (options.inputs.empty())
         return UsageError("no input file given");
+    if (options.output && options.outputFolder)
+        return UsageError("-o and -d exclude each other");
+    // An output that names a folder puts the outputs in it.
+    if (options.output && *options.output != kStandardStream && IsFolder(*options.output))
+        options.outputFolder = std::exchange(options.output, std::nullopt);
     if (options.output && options.inputs.size() != 1)
-        return UsageError("-o needs exactly one input file");
+        return UsageError("-o needs exactly one input file; use -d for several");
+    if (rangeGiven && !options.frames)
+        return UsageError("--frame-range needs --frames or --morph");
+    const bool toStandardOutput = options.output == kStandardStream;
+    if (toStandardOutput && options.frames)
+        return UsageError("frames cannot be written to standard output");
+    std::map<std::string, std::string> inputByOutput;
+    for (const std::string& input : options.inputs)
+    {
+        if (input == kStandardStream && !options.output)
+            return UsageError("standard input needs -o");
+        if (toStandardOutput)
+            continue;
+        const std::string output =
+            std::filesystem::path(MakeOutputPath(OutputFor(options, input))).lexically_normal().string();
+        if (const auto [earlier, added] = inputByOutput.emplace(output, input); !added)
+            return UsageError(earlier->second + " and " + input + " would both write " + output);
+    }
     ParsedCommandLine parsed;
     parsed.options = std::move(options);
     return parsed;
 }
 } // namespace
 
+std::string OutputFor(const ConvertOptions& options, const std::string& input)
+{
+    if (options.output)
+        return *options.output;
+    if (!options.outputFolder)
+        return DefaultOutputName(input);
+    std::string folder = *options.outputFolder;
+    if (!folder.ends_with('/'))
+        folder += '/';
+    return folder + DefaultOutputName(std::filesystem::path(input).filename().string());
+}
+
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
 {
+    // getopt_long wants the program name first and writable strings.
+    std::vector<std::string> copies{"tessaline-convert"};
+    copies.insert(copies.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& copy : copies)
+        argv.push_back(copy.data());
+    argv.push_back(nullptr);
+
     ConvertOptions options;
-    bool optionsEnded = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i)
+    bool rangeGiven = false;
+    optind = 0; // a fresh scan, also when called again
+    opterr = 0; // every message is ours
+    const int argc = static_cast<int>(copies.size());
+    for (int option; (option = getopt_long(argc, argv.data(), kShortOptions, kLongOptions, nullptr)) != -1;)
     {
-        const std::string& argument = arguments[i];
-        if (optionsEnded || !IsOption(argument))
-            options.inputs.push_back(argument);
-        else if (argument == "--")
-            optionsEnded = true;
-        else if (argument == "--help" || argument == "-h")
-            return Action(CommandAction::ShowHelp);
-        else if (argument == "--version")
-            return Action(CommandAction::ShowVersion);
-        else if (argument == "--flip")
-            options.flip = true;
-        else if (argument == "--frames" || argument == "--morph")
+        const std::string value = optarg ? optarg : "";
+        switch (option)
         {
-            const FrameSequence sequence = argument == "--frames" ? FrameSequence::Keyframes : FrameSequence::Morph;
+        case 'o':
+        case 'd': {
+            std::optional<std::string>& slot = option == 'o' ? options.output : options.outputFolder;
+            if (slot)
+                return UsageError(OptionName(option, nullptr) + " given more than once");
+            slot = value;
+            break;
+        }
+        case 'j': {
+            int jobs = 0;
+            if (!ParseNumber(value, 1, static_cast<int>(kMaxJobs), jobs))
+                return UsageError("-j needs a number of jobs from 1 to " + std::to_string(kMaxJobs) + ", not " +
+                                  value);
+            options.jobs = static_cast<unsigned>(jobs);
+            break;
+        }
+        case 'q':
+        case 'v':
+            options.verbosity = option == 'q' ? Verbosity::Quiet : Verbosity::Verbose;
+            break;
+        case 'h':
+            return {CommandAction::ShowHelp, {}, {}};
+        case kVersion:
+            return {CommandAction::ShowVersion, {}, {}};
+        case kFlip:
+            options.flip = true;
+            break;
+        case kFrames:
+        case kMorph: {
+            const FrameSequence sequence = option == kFrames ? FrameSequence::Keyframes : FrameSequence::Morph;
             if (options.frames && *options.frames != sequence)
                 return UsageError("--frames and --morph exclude each other");
             options.frames = sequence;
+            break;
         }
-        else if (argument.starts_with("-j"))
-        {
-            // "-j N" or "-jN"
-            const bool separate = argument == "-j";
-            if (separate && i + 1 == arguments.size())
-                return UsageError("-j needs a number of jobs");
-            const std::string count = separate ? arguments[++i] : argument.substr(2);
-            if (!ParseJobCount(count, options.jobs))
-                return UsageError("-j needs a number of jobs from 1 to " + std::to_string(kMaxJobs) + ", not " + count);
+        case kFrameRange:
+            if (!ParseFrameRange(value, options.frameRange))
+                return UsageError("--frame-range needs FIRST:LAST or FIRST:LAST:STEP, not " + value);
+            rangeGiven = true;
+            break;
+        case kTexture:
+            if (value.empty())
+                return UsageError("--texture needs a name");
+            options.textureName = value;
+            break;
+        case ':':
+            return UsageError(OptionName(optopt, argv[optind - 1]) + " needs a value");
+        default:
+            return UsageError("unknown option " + OptionName(optopt, argv[optind - 1]));
         }
-        else if (argument == "-o")
-        {
-            if (i + 1 == arguments.size())
-                return UsageError("-o needs an output path");
-            if (options.output)
-                return UsageError("-o given more than once");
-            options.output = arguments[++i];
-        }
-        else
-            return UsageError("unknown option " + argument);
     }
-    return Validated(std::move(options));
+    for (int i = optind; i < argc; ++i)
+        options.inputs.push_back(argv[i]);
+    return Validated(std::move(options), rangeGiven);
 }
 
 std::string UsageText()
 {
-    return "Usage: tessaline-convert [--flip] [--frames | --morph] [-j N] [-o OUTPUT] INPUT...\n"
+    return "Usage: tessaline-convert [OPTION]... INPUT...\n"
            "Converts .3DS files into model text files.\n"
            "\n"
-           "  --flip      keep each face's stored winding instead of reversing it\n"
-           "  --frames    write each frame of the keyframe animation as its own file,\n"
-           "              numbered after the output name: ship000.dtq, ship001.dtq...\n"
-           "  --morph     the same for the objects taken as frames in name order\n"
-           "  -j N        convert up to N files at once (default: one per processor\n"
-           "              core); message lines then begin with their input path\n"
-           "  -o OUTPUT   the output path, for a single input; by default the input\n"
-           "              path with its last three characters replaced by DTQ\n"
-           "  --help      show this help and exit\n"
-           "  --version   show the version and exit\n"
-           "  --          treat every later argument as an input\n"
+           "  -o, --output=FILE      the output path, for a single input; '-' writes\n"
+           "                         to standard output; a folder acts as -d\n"
+           "  -d, --output-dir=DIR   put each output in DIR under its default name\n"
+           "      --flip             keep each face's stored winding instead of\n"
+           "                         reversing it\n"
+           "      --texture=NAME     the texture name written on every object\n"
+           "                         (default: the output's name with .RAW)\n"
+           "      --frames           write each frame of the keyframe animation as\n"
+           "                         its own file: ship-000.dtq, ship-001.dtq...\n"
+           "      --morph            the same for the objects taken as frames in\n"
+           "                         name order\n"
+           "      --frame-range=FIRST:LAST[:STEP]\n"
+           "                         only these frames (numbered from 0; LAST may\n"
+           "                         be left empty for the last frame)\n"
+           "  -j, --jobs=N           convert up to N files at once (default: one\n"
+           "                         per processor core)\n"
+           "  -q, --quiet            print errors only\n"
+           "  -v, --verbose          print the progress of each step too\n"
+           "  -h, --help             show this help and exit\n"
+           "      --version          show the version and exit\n"
            "\n"
-           "An output path that does not end in .dtq gets that extension.\n"
-           "Progress and errors go to standard error. Exit status: 0 when every\n"
-           "file was converted, 1 when any failed (the others are still converted),\n"
-           "2 for a usage error.\n";
+           "An INPUT of '-' reads standard input and needs -o. By default the\n"
+           "output is the input path with its last three characters replaced by\n"
+           "DTQ, and an output path that does not end in .dtq gets that extension.\n"
+           "Each output appears only when complete. Messages go to standard error:\n"
+           "'INPUT -> OUTPUT' for each converted file, and errors as\n"
+           "'tessaline-convert: INPUT: Error ...'.\n"
+           "\n"
+           "Exit status: 0 when every file was converted, 1 when any failed (the\n"
+           "others are still converted), 2 for a usage error.\n";
 }

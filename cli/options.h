@@ -6,14 +6,27 @@
 #include <string>
 #include <vector>
 
+enum class Verbosity
+{
+    Quiet,   // errors only
+    Normal,  // errors, warnings and a line per converted file
+    Verbose, // and the progress texts of each step
+};
+
 // What the converter was asked to do.
 struct ConvertOptions
 {
     bool flip = false;
     std::optional<FrameSequence> frames; // --frames or --morph: the frames instead of the objects
-    std::optional<std::string> output; // -o: only with exactly one input
-    unsigned jobs = 0;                  // -j: files converted at once; 0 for one per core
-    std::vector<std::string> inputs;
+    FrameRange frameRange;               // --frame-range
+    // Where each input's output goes, as typed: an output path for one input
+    // ("-" for standard output), or a folder for the default names.
+    std::optional<std::string> output;
+    std::optional<std::string> outputFolder;
+    std::string textureName; // --texture; empty: from the output name
+    unsigned jobs = 0;       // -j: files converted at once; 0 for one per core
+    Verbosity verbosity = Verbosity::Normal;
+    std::vector<std::string> inputs; // "-" reads standard input
 };
 
 enum class CommandAction
@@ -34,8 +47,16 @@ struct ParsedCommandLine
 // The most files -j lets run at once.
 inline constexpr unsigned kMaxJobs = 1024;
 
-// Reads the arguments after the program name. "--" ends the options, so a
-// later argument is an input even when it begins with '-'.
+// The path given for standard input and standard output.
+inline constexpr const char* kStandardStream = "-";
+
+// Reads the arguments after the program name, GNU style: options and inputs
+// in any order, long options with "=" or a separate value, "--" ending the
+// options. Refuses a run whose inputs would write the same output.
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments);
+
+// The output path an input is converted to, as typed (before the naming
+// rules); "-" for standard output.
+std::string OutputFor(const ConvertOptions& options, const std::string& input);
 
 std::string UsageText();

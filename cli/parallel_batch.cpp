@@ -16,12 +16,12 @@ void WorkThroughTasks(std::atomic<std::size_t>& next, std::size_t taskCount,
     for (std::size_t index = next++; index < taskCount; index = next++)
         succeeded[index] = task(index) ? 1 : 0;
 }
-} // namespace
 
 unsigned WorkerCount(std::size_t taskCount, unsigned jobCount)
 {
     return static_cast<unsigned>(std::min<std::size_t>(taskCount, std::max(jobCount, 1u)));
 }
+} // namespace
 
 unsigned DefaultJobCount()
 {
@@ -49,4 +49,22 @@ bool RunTasks(std::size_t taskCount, unsigned jobCount, const std::function<bool
         WorkThroughTasks(next, taskCount, task, succeeded);
     } // the helpers are joined here
     return std::all_of(succeeded.begin(), succeeded.end(), [](char ok) { return ok != 0; });
+}
+
+void COrderedSlots::Enter(std::size_t index)
+{
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [&] { return m_nNext == index && m_nFree > 0; });
+    ++m_nNext;
+    --m_nFree;
+    m_changed.notify_all();
+}
+
+void COrderedSlots::Leave()
+{
+    {
+        const std::lock_guard lock(m_mutex);
+        ++m_nFree;
+    }
+    m_changed.notify_all();
 }

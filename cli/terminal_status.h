@@ -1,26 +1,35 @@
 #pragma once
 
+#include "cli/options.h"
 #include "model/status_sink.h"
 
 #include <string>
 
-// Prints every status text as one line on a descriptor (standard error by
-// default), after a prefix such as "ship.3ds: " that tells apart the lines of
-// files converted at the same time.
+// The messages of one input's run on standard error, GNU style: errors and
+// warnings as "tessaline-convert: INPUT: Error ...", progress (when verbose)
+// as "INPUT: Loading model...", and at the end "INPUT -> OUTPUT". Each line
+// is written whole, so the lines of files converted at once do not mix.
 class CTerminalStatus : public CStatusSink
 {
 public:
-    explicit CTerminalStatus(std::string linePrefix = {}, int descriptor = 2);
+    CTerminalStatus(std::string input, Verbosity verbosity);
     void ShowMessage(const std::string& text) override;
+    void ShowError(const std::string& text, int systemError) override;
+    void ShowOutputWritten(const std::string& path) override;
     // Each line is written as it comes: nothing to repaint.
     void ShowProgress(const std::string& text) override { ShowMessage(text); }
+    // The line that names what the run wrote, after a successful run.
+    void ShowConverted() const;
 
 private:
-    std::string m_strLinePrefix;
-    int m_nDescriptor;
+    std::string m_strInput;
+    Verbosity m_verbosity;
+    std::string m_strFirstOutput;
+    std::string m_strLastOutput;
+    int m_nOutputs = 0;
 };
 
-// Writes text and a line feed with a single write where the system allows,
-// so that lines from threads and processes sharing the descriptor do not
-// interleave.
-void WriteWholeLine(int descriptor, const std::string& text);
+// Writes text and a line feed to standard error with a single write where
+// the system allows, so that lines from threads and processes sharing it do
+// not interleave.
+void WriteErrorLine(const std::string& text);

@@ -74,6 +74,7 @@ bool CommitOutput(CStatusSink& status, CAtomicOutputFile& output, const std::str
         status.ShowError("Error: Could not write Output file: " + OutputName(path), errno);
         return false;
     }
+    status.ShowOutputWritten(OutputName(path));
     return true;
 }
 

@@ -17,6 +17,8 @@ public:
         (void)systemError;
         ShowMessage(text);
     }
+    // An output file is complete and in place ("-" for standard output).
+    virtual void ShowOutputWritten(const std::string& path) { (void)path; }
     // Progress during a long step; it must be visible at once, so a dialog
     // busy inside one handler repaints before it returns.
     virtual void ShowProgress(const std::string& text) = 0;

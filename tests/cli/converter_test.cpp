@@ -13,18 +13,17 @@ namespace
 using namespace support;
 
 const std::string kNotAModel = "Error reading input file, it does not appear to be a true .3DS file.";
-const std::string kShip = "Loading model...\n  reading Object 0 of 1\n";
-const std::string kTwo = "Loading model...\n  reading Object 0 of 2\n  reading Object 1 of 2\n";
+const std::string kLoading = ": Loading model...\n";
+const std::string kTry = "Try 'tessaline-convert --help' for more information.\n";
 
-// Runs the converter in folder; the usage text in its output reads <usage>.
-Process Convert(const TemporaryFolder& folder, std::vector<std::string> arguments, rlim_t fileSize = 0)
+// Runs the converter in folder, standard input read from a file there.
+Process Convert(const TemporaryFolder& folder, std::vector<std::string> arguments, rlim_t fileSize = 0,
+                const std::string& input = {})
 {
     arguments.insert(arguments.begin(), TESSALINE_CONVERT_PATH);
-    Process process = Run(arguments, {.folder = folder.Path().string(), .fileSize = fileSize});
-    for (std::string* text : {&process.out, &process.err})
-        if (const std::size_t at = text->find(UsageText()); at != std::string::npos)
-            text->replace(at, UsageText().size(), "<usage>");
-    return process;
+    return Run(arguments, {.folder = folder.Path().string(),
+                           .input = input.empty() ? "/dev/null" : folder / input,
+                           .fileSize = fileSize});
 }
 
 // The inputs of every run: a triangle, a text file, an animation of eleven
@@ -41,26 +40,34 @@ void WriteInputs(const TemporaryFolder& folder)
     WriteModel(folder / "wave.3ds", {Triangle("B"), Triangle("A_T")});
 }
 
-// written: the files besides the inputs; ending: how the first of them ends.
-struct RunCase { std::vector<std::string> arguments; int status; std::string out, err; std::set<std::string> written; std::string ending; rlim_t fileSize = 0; };
+// written: the files besides the inputs; ending: how the first of them, or
+// standard output, ends.
+struct RunCase { std::vector<std::string> arguments; int status; std::string err; std::set<std::string> written; std::string ending; rlim_t fileSize = 0; std::string input; };
+
+const std::string kMastFrames = "mast.3ds -> mast-00.DTQ ... mast-10.DTQ (11 files)\n";
 
 const RunCase kRuns[] = {
-    {{"ship.3ds"}, 0, "", kShip, {"ship.DTQ"}, "\n2,1,0\n"},
-    {{"--flip", "-o", "out", "ship.3ds"}, 0, "", kShip, {"out.dtq"}, "\n0,1,2\n"},
-    {{"--version"}, 0, "Tessaline 1.0.0.1\n", ""},
-    {{"--help", "ship.3ds"}, 0, "<usage>", ""},
-    {{"--flip"}, 2, "", "Error: no input file given\n<usage>"},
-    {{"text.3ds"}, 1, "", "Loading model...\n" + kNotAModel + "\n"},
-    {{"-j", "1", "ship.3ds", "no.3ds", "text.3ds"}, 1, "",
-     kShip + "Error: Could not open Input file: no.3ds\nLoading model...\n" + kNotAModel + "\n", {"ship.DTQ"}},
+    {{"ship.3ds"}, 0, "ship.3ds -> ship.DTQ\n", {"ship.DTQ"}, "\n2,1,0\n"},
+    {{"--flip", "-v", "-o", "out", "ship.3ds"}, 0, "ship.3ds" + kLoading + "ship.3ds:   reading Object 0 of 1\nship.3ds -> out.dtq\n", {"out.dtq"}, "\n0,1,2\n"},
+    {{"--version"}, 0, "", {}, "Tessaline 1.0.0.1\n"},
+    {{"--help", "ship.3ds"}, 0, "", {}, "2 for a usage error.\n"},
+    {{"--flip"}, 2, "tessaline-convert: Error: no input file given\n" + kTry},
+    {{"-q", "text.3ds"}, 1, "tessaline-convert: text.3ds: " + kNotAModel + "\n"},
+    {{"-j", "1", "no.3ds", "text.3ds", "ship.3ds"}, 1,
+     "tessaline-convert: no.3ds: Error: Could not open Input file: no.3ds (No such file or directory)\n"
+     "tessaline-convert: text.3ds: " + kNotAModel + "\nship.3ds -> ship.DTQ\n1 converted, 2 failed\n", {"ship.DTQ"}},
     // A full disk fails the write; the process is not killed and leaves no file.
-    {{"ship.3ds"}, 1, "", kShip + "Error: Could not write Output file: ship.DTQ\n", {}, "", 120},
+    {{"ship.3ds"}, 1, "tessaline-convert: ship.3ds: Error: Could not write Output file: ship.DTQ (File too large)\n", {}, "", 120},
+    // Standard input and output.
+    {{"-q", "-o", "-", "-"}, 0, "", {}, "\n2,1,0\n", 0, "ship.3ds"},
+    {{"-o", "-", "--texture", "hull.RAW", "ship.3ds"}, 0, "ship.3ds -> -\n", {}, ",hull.RAW\n0,0,0,0,1,0,0,0\n"
+     "1,0,0,0,1,0,1,0\n0,0,1,0,1,0,0,1\n2,1,0\n"},
     // One file per frame, numbered to the width of the last frame number.
-    {{"--frames", "mast.3ds"}, 0, "", kTwo,
-     {"mast00.DTQ", "mast01.DTQ", "mast02.DTQ", "mast03.DTQ", "mast04.DTQ", "mast05.DTQ", "mast06.DTQ",
-      "mast07.DTQ", "mast08.DTQ", "mast09.DTQ", "mast10.DTQ"}, "\n2,1,0\n5,4,3\n"},
-    {{"--morph", "-o", "w", "wave.3ds"}, 0, "", kTwo + "  Sorting objects...\n", {"w0.dtq", "w1.dtq"}, "\n2,1,0\n"},
-    {{"--frames", "long.3ds"}, 1, "", kShip + "Error: The animation is too long to export: 10000 frames\n"},
+    {{"--frames", "mast.3ds"}, 0, kMastFrames,
+     {"mast-00.DTQ", "mast-01.DTQ", "mast-02.DTQ", "mast-03.DTQ", "mast-04.DTQ", "mast-05.DTQ", "mast-06.DTQ",
+      "mast-07.DTQ", "mast-08.DTQ", "mast-09.DTQ", "mast-10.DTQ"}, "\n2,1,0\n5,4,3\n"},
+    {{"--morph", "-o", "w", "wave.3ds"}, 0, "wave.3ds -> w-0.dtq ... w-1.dtq (2 files)\n", {"w-0.dtq", "w-1.dtq"}, "\n2,1,0\n"},
+    {{"--frames", "long.3ds"}, 1, "tessaline-convert: long.3ds: Error: The animation is too long to export: 10000 frames\n"},
 };
 
 TEST(Converter, Runs)
@@ -69,28 +76,27 @@ TEST(Converter, Runs)
     {
         TemporaryFolder folder;
         WriteInputs(folder);
-        const Process process = Convert(folder, run.arguments, run.fileSize);
+        const Process process = Convert(folder, run.arguments, run.fileSize, run.input);
         SCOPED_TRACE(testing::PrintToString(run.arguments));
-        EXPECT_EQ(std::tie(process.status, process.out, process.err), std::tie(run.status, run.out, run.err));
+        EXPECT_EQ(std::tie(process.status, process.err), std::tie(run.status, run.err));
         std::set<std::string> written = folder.List();
         std::erase_if(written, [](const std::string& name) { return name.ends_with(".3ds"); });
         EXPECT_EQ(written, run.written);
-        EXPECT_TRUE(written.empty() || ReadFile(folder / *written.begin()).ends_with(run.ending));
+        EXPECT_TRUE((written.empty() ? process.out : ReadFile(folder / *written.begin())).ends_with(run.ending));
     }
 }
 
-// Each frame file has its own texture name; the mast moves between the first
-// and last frame; morph frames take the objects in name order.
+// Every frame file names the export's one texture; the mast moves between
+// the first and last frame; morph frames take the objects in name order.
 TEST(Converter, FrameContents)
 {
     TemporaryFolder folder;
     WriteInputs(folder);
     ASSERT_EQ(Convert(folder, {"--frames", "mast.3ds"}).status + Convert(folder, {"--morph", "wave.3ds"}).status, 0);
-    const std::string first = ReadFile(folder / "mast00.DTQ");
-    std::string last = ReadFile(folder / "mast10.DTQ");
-    EXPECT_TRUE(first.starts_with("C3DModel\n4\n1\n") && first.find(",mast00.RAW\n") != std::string::npos);
-    EXPECT_NE(first, last.replace(last.find(",mast10.RAW\n"), 11, ",mast00.RAW"));
-    const std::string wave0 = ReadFile(folder / "wave0.DTQ"), wave1 = ReadFile(folder / "wave1.DTQ");
+    const std::string first = ReadFile(folder / "mast-00.DTQ"), last = ReadFile(folder / "mast-10.DTQ");
+    EXPECT_TRUE(first.starts_with("C3DModel\n4\n1\n") && first.find(",mast.RAW\n") != std::string::npos);
+    EXPECT_TRUE(last.find(",mast.RAW\n") != std::string::npos && first != last);
+    const std::string wave0 = ReadFile(folder / "wave-0.DTQ"), wave1 = ReadFile(folder / "wave-1.DTQ");
     EXPECT_TRUE(wave0.find("\nA\n") != std::string::npos && wave1.find("\nB\n") != std::string::npos);
 }
 
@@ -100,12 +106,12 @@ TEST(Converter, Batch)
 {
     TemporaryFolder folder;
     std::vector<fixtures::Mesh> meshes;
-    std::string expected = "Loading model...\n";
-    std::vector<std::string> arguments{"-j", "3", "bad.3ds"};
+    std::string expected = ": Loading model...\n";
+    std::vector<std::string> arguments{"-v", "-j", "3", "bad.3ds"};
     for (int i = 0; i < 2000; ++i)
         meshes.push_back(Triangle("Part" + std::to_string(i)));
     for (int i = 0; i < 2000; ++i)
-        expected += "  reading Object " + std::to_string(i) + " of 2000\n";
+        expected += ":   reading Object " + std::to_string(i) + " of 2000\n";
     for (const std::string name : {"a", "b", "c", "d", "e", "f"})
     {
         std::filesystem::create_directory(folder.Path() / name);
@@ -115,15 +121,21 @@ TEST(Converter, Batch)
     WriteFile(folder / "bad.3ds", "not a model");
     ASSERT_EQ(Convert(folder, {"-o", "f/ship", "f/ship.3ds"}).status, 0);
     arguments.pop_back();
-    const Process batch = Convert(folder, arguments);
+    Process batch = Convert(folder, arguments);
     EXPECT_EQ(batch.status, 1);
+    ASSERT_TRUE(batch.err.ends_with("\n5 converted, 1 failed\n"));
     std::map<std::string, std::string> lines;
-    std::istringstream stream(batch.err);
+    std::istringstream stream(batch.err.erase(batch.err.rfind('\n', batch.err.size() - 2) + 1));
     for (std::string line; std::getline(stream, line);) // whole lines, led by their input
-        lines[line.substr(0, line.find(".3ds: ") + 4)] += line.substr(line.find(".3ds: ") + 6) + "\n";
-    EXPECT_EQ(lines, (std::map<std::string, std::string>{{"bad.3ds", "Loading model...\n" + kNotAModel + "\n"},
-                                                         {"a/ship.3ds", expected}, {"b/ship.3ds", expected},
-                                                         {"c/ship.3ds", expected}, {"d/ship.3ds", expected}, {"e/ship.3ds", expected}}));
+    {
+        const std::size_t end = line.find(".3ds") + 4, start = line.starts_with("tessaline-convert: ") ? 19 : 0;
+        lines[line.substr(start, end - start)] += line.substr(end) + "\n";
+    }
+    const std::string converted = expected + " -> ";
+    EXPECT_EQ(lines, (std::map<std::string, std::string>{{"bad.3ds", ": Loading model...\n: " + kNotAModel + "\n"},
+                                                         {"a/ship.3ds", converted + "a/ship.DTQ\n"},
+                                                         {"b/ship.3ds", converted + "b/ship.DTQ\n"}, {"c/ship.3ds", converted + "c/ship.DTQ\n"},
+                                                         {"d/ship.3ds", converted + "d/ship.DTQ\n"}, {"e/ship.3ds", converted + "e/ship.DTQ\n"}}));
     for (const std::string name : {"a", "b", "c", "d", "e"})
         EXPECT_TRUE(ReadFile(folder / (name + "/ship.DTQ")) == ReadFile(folder / "f/ship.dtq")) << name;
 }

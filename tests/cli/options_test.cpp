@@ -11,39 +11,65 @@ std::string Describe(const ParsedCommandLine& parsed)
 {
     const char* const actions[] = {"", "help", "version", ""};
     const char* const sequences[] = {"frames ", "morph "};
+    const char* const verbosities[] = {"quiet ", "", "verbose "};
     if (parsed.action != CommandAction::Convert)
         return actions[int(parsed.action)] + parsed.error;
-    const ConvertOptions& options = parsed.options;
-    std::string text = (options.flip ? "flip " : "") + std::string(options.frames ? sequences[int(*options.frames)] : "") + "j" +
-                       std::to_string(options.jobs);
-    for (const std::string& input : options.inputs)
-        text += " [" + input + "]";
-    return options.output ? text + " -o " + *options.output : text;
+    const ConvertOptions& o = parsed.options;
+    std::string text = (o.flip ? "flip " : "") + std::string(o.frames ? sequences[int(*o.frames)] : "") +
+                       verbosities[int(o.verbosity)] + "j" + std::to_string(o.jobs);
+    if (o.frames)
+        text += " " + std::to_string(o.frameRange.first) + ":" + (o.frameRange.last ? std::to_string(*o.frameRange.last) : "") +
+                ":" + std::to_string(o.frameRange.step);
+    for (const std::string& input : o.inputs)
+        text += " [" + input + "]->" + OutputFor(o, input);
+    return text + (o.textureName.empty() ? "" : " texture " + o.textureName);
 }
 
 const std::pair<std::vector<std::string>, std::string> kCommandLines[] = {
-    {{"--flip", "a.3ds", "b.3ds"}, "flip j0 [a.3ds] [b.3ds]"},
-    {{"a.3ds", "--flip", "-o", "-x"}, "flip j0 [a.3ds] -o -x"},
-    {{"--", "-a.3ds", "--flip"}, "j0 [-a.3ds] [--flip]"},
-    {{"--frames", "a.3ds", "--frames"}, "frames j0 [a.3ds]"},
-    {{"--morph", "-o", "x", "-o", "y", "a.3ds"}, "Error: -o given more than once"},
+    {{"--flip", "a.3ds", "b/b.3ds"}, "flip j0 [a.3ds]->a.DTQ [b/b.3ds]->b/b.DTQ"},
+    {{"a.3ds", "--flip", "-o", "-x"}, "flip j0 [a.3ds]->-x"},
+    {{"--output=o", "--texture", "t.RAW", "a.3ds"}, "j0 [a.3ds]->o texture t.RAW"},
+    {{"-oo", "-", "--jobs=3"}, "j3 [-]->o"},
+    {{"-d", "out", "x/a.3ds", "-q", "b.3ds"}, "quiet j0 [x/a.3ds]->out/a.DTQ [b.3ds]->out/b.DTQ"},
+    {{"-o", "out/", "x/a.3ds", "-v", "b.3ds"}, "verbose j0 [x/a.3ds]->out/a.DTQ [b.3ds]->out/b.DTQ"},
+    {{"-o", "/tmp", "a.3ds"}, "j0 [a.3ds]->/tmp/a.DTQ"},
+    {{"--", "-a.3ds", "--flip"}, "j0 [-a.3ds]->-a.DTQ [--flip]->--fDTQ"},
+    {{"--frames", "a.3ds", "--frames"}, "frames j0 0::1 [a.3ds]->a.DTQ"},
+    {{"--morph", "--frame-range", "2:9:3", "a.3ds"}, "morph j0 2:9:3 [a.3ds]->a.DTQ"},
+    {{"--frames", "--frame-range=7:", "a.3ds"}, "frames j0 7::1 [a.3ds]->a.DTQ"},
     {{"-j", "2", "a.3ds", "-h"}, "help"},
-    {{"-j1", "a.3ds", "-j", "1024"}, "j1024 [a.3ds]"},
+    {{"-j1", "a.3ds", "-j", "1024"}, "j1024 [a.3ds]->a.DTQ"},
     {{"--version", "a.3ds", "--help", "--bogus"}, "version"},
-    {{"-flip", "a.3ds"}, "Error: unknown option -flip"},
-    {{"a.3ds", "-o"}, "Error: -o needs an output path"},
-    {{"-o", "x", "a.3ds", "b.3ds"}, "Error: -o needs exactly one input file"},
+    {{"--morph", "-o", "x", "-o", "y", "a.3ds"}, "Error: -o given more than once"},
+    {{"-flip", "a.3ds"}, "Error: unknown option -f"},
+    {{"--bogus=1", "a.3ds"}, "Error: unknown option --bogus"},
+    {{"a.3ds", "-o"}, "Error: -o needs a value"},
+    {{"a.3ds", "--texture"}, "Error: --texture needs a value"},
+    {{"-o", "x", "a.3ds", "b.3ds"}, "Error: -o needs exactly one input file; use -d for several"},
+    {{"-o", "x", "-d", "y", "a.3ds"}, "Error: -o and -d exclude each other"},
+    {{"--flip"}, "Error: no input file given"},
+    {{"-"}, "Error: standard input needs -o"},
+    {{"--frames", "-o", "-", "a.3ds"}, "Error: frames cannot be written to standard output"},
+    {{"--frame-range", "1:2", "a.3ds"}, "Error: --frame-range needs --frames or --morph"},
+    {{"-d", "o", "a/x.3ds", "b/x.3ds"}, "Error: a/x.3ds and b/x.3ds would both write o/x.DTQ"},
+    {{"ab.3ds", "./ab.3ds"}, "Error: ab.3ds and ./ab.3ds would both write ab.DTQ"},
     {{"--frames", "--morph", "a.3ds"}, "Error: --frames and --morph exclude each other"},
-    {{"a.3ds", "-j"}, "Error: -j needs a number of jobs"},
     {{"-j", "0", "a.3ds"}, "Error: -j needs a number of jobs from 1 to 1024, not 0"},
     {{"-j", "1025", "a.3ds"}, "Error: -j needs a number of jobs from 1 to 1024, not 1025"},
     {{"-j", "2x", "a.3ds"}, "Error: -j needs a number of jobs from 1 to 1024, not 2x"},
 };
 
+// Ranges that are refused: no colon, a last frame before the first, no step,
+// signs.
+const char* const kBadRanges[] = {"5", "5:4", "1:2:0", "-1:2", "1:2:", "a:2", "1:+2"};
+
 TEST(Options, CommandLines)
 {
     for (const auto& [arguments, expected] : kCommandLines)
         EXPECT_EQ(Describe(ParseCommandLine(arguments)), expected) << testing::PrintToString(arguments);
+    for (const std::string range : kBadRanges)
+        EXPECT_EQ(ParseCommandLine({"--frames", "--frame-range", range, "a.3ds"}).error,
+                  "Error: --frame-range needs FIRST:LAST or FIRST:LAST:STEP, not " + range);
 }
 
 } // namespace
