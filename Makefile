@@ -33,7 +33,7 @@ FUZZ_CHECK_SEED ?= 1
 FUZZ_SECONDS ?= 3600
 FUZZ_CORPUS  ?= $(FUZZ_DIR)/corpus
 
-.PHONY: all deps configure build demo check check-unit check-asan check-fuzz fuzz-build fuzz bench clean
+.PHONY: all deps configure build package demo check check-unit check-asan check-fuzz fuzz-build fuzz bench clean
 
 all: build
 
@@ -45,6 +45,11 @@ configure: deps
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# The Debian package, $(BUILD_DIR)/tessaline_<version>_<architecture>.deb:
+# both programs, the desktop entry, icons and manual pages, under /usr.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 demo: build
 	$(BUILD_DIR)/cli/tessaline-convert $(DEMO_INPUT) -o $(DEMO_OUTPUT)

@@ -90,7 +90,7 @@ int main(int argc, char** argv)
         std::fputs(UsageText().c_str(), stdout);
         return kExitConverted;
     case CommandAction::ShowVersion:
-        std::printf("%s %s\n", version::kProductName, version::kVersionString);
+        std::printf("tessaline-convert (%s) %s\n", version::kProductName, version::kVersionString);
         return kExitConverted;
     case CommandAction::UsageError:
         WriteErrorLine("tessaline-convert: " + parsed.error);

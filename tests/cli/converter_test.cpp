@@ -49,7 +49,7 @@ const std::string kMastFrames = "mast.3ds -> mast-00.DTQ ... mast-10.DTQ (11 fil
 const RunCase kRuns[] = {
     {{"ship.3ds"}, 0, "ship.3ds -> ship.DTQ\n", {"ship.DTQ"}, "\n2,1,0\n"},
     {{"--flip", "-v", "-o", "out", "ship.3ds"}, 0, "ship.3ds" + kLoading + "ship.3ds:   reading Object 0 of 1\nship.3ds -> out.dtq\n", {"out.dtq"}, "\n0,1,2\n"},
-    {{"--version"}, 0, "", {}, "Tessaline 1.0.0.1\n"},
+    {{"--version"}, 0, "", {}, "tessaline-convert (Tessaline) 1.0.0.1\n"},
     {{"--help", "ship.3ds"}, 0, "", {}, "2 for a usage error.\n"},
     {{"--flip"}, 2, "tessaline-convert: Error: no input file given\n" + kTry},
     {{"-q", "text.3ds"}, 1, "tessaline-convert: text.3ds: " + kNotAModel + "\n"},
