@@ -1,5 +1,7 @@
+#include "cli/info_command.h"
 #include "cli/options.h"
 #include "cli/parallel_batch.h"
+#include "cli/preview_command.h"
 #include "cli/terminal_status.h"
 #include "convert/conversion.h"
 #include "platform/interrupt_cleanup.h"
@@ -97,6 +99,15 @@ int main(int argc, char** argv)
         WriteErrorLine("Try 'tessaline-convert --help' for more information.");
         return kExitUsageError;
     case CommandAction::Convert:
+        break;
+    }
+    switch (parsed.options.mode)
+    {
+    case RunMode::Info:
+        return RunInfo(parsed.options);
+    case RunMode::Preview:
+        return RunPreview(parsed.options);
+    case RunMode::Convert:
         break;
     }
     return ConvertAll(parsed.options);

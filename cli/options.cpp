@@ -21,6 +21,12 @@ enum LongOnly : int
     kFrameRange,
     kTexture,
     kVersion,
+    kInfo,
+    kJson,
+    kStrict,
+    kPreview,
+    kSize,
+    kPreviewBoth,
 };
 
 const option kLongOptions[] = {
@@ -36,6 +42,12 @@ const option kLongOptions[] = {
     {"frame-range", required_argument, nullptr, kFrameRange},
     {"texture", required_argument, nullptr, kTexture},
     {"version", no_argument, nullptr, kVersion},
+    {"info", no_argument, nullptr, kInfo},
+    {"json", no_argument, nullptr, kJson},
+    {"strict", no_argument, nullptr, kStrict},
+    {"preview", required_argument, nullptr, kPreview},
+    {"size", required_argument, nullptr, kSize},
+    {"preview-both", no_argument, nullptr, kPreviewBoth},
     {nullptr, 0, nullptr, 0},
 };
 // The leading ':' reports a missing value apart from an unknown option.
@@ -96,11 +108,31 @@ bool IsFolder(const std::string& path)
     return path.ends_with('/') || std::filesystem::is_directory(path, error);
 }
 
+// The report and the picture take their inputs and a few options of their own.
+ParsedCommandLine ValidatedInspection(ConvertOptions options)
+{
+    const bool info = options.mode == RunMode::Info;
+    if (options.output || options.outputFolder || options.frames || !options.textureName.empty())
+        return UsageError(std::string(info ? "--info" : "--preview") +
+                          " takes none of -o, -d, --texture, --frames and --morph");
+    if (!info && options.inputs.size() != 1)
+        return UsageError("--preview needs exactly one input file");
+    ParsedCommandLine parsed;
+    parsed.options = std::move(options);
+    return parsed;
+}
+
 // The options hold together, and no two inputs write the same file.
-ParsedCommandLine Validated(ConvertOptions options, bool rangeGiven)
+ParsedCommandLine Validated(ConvertOptions options, bool rangeGiven, bool previewOptionGiven)
 {
     if (options.inputs.empty())
         return UsageError("no input file given");
+    if ((options.json || options.strict) && options.mode != RunMode::Info)
+        return UsageError("--json and --strict need --info");
+    if (previewOptionGiven && options.mode != RunMode::Preview)
+        return UsageError("--size and --preview-both need --preview");
+    if (options.mode != RunMode::Convert)
+        return ValidatedInspection(std::move(options));
     if (options.output && options.outputFolder)
         return UsageError("-o and -d exclude each other");
     // An output that names a folder puts the outputs in it.
@@ -155,6 +187,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
 
     ConvertOptions options;
     bool rangeGiven = false;
+    bool previewOptionGiven = false;
     optind = 0; // a fresh scan, also when called again
     opterr = 0; // every message is ours
     const int argc = static_cast<int>(copies.size());
@@ -208,6 +241,28 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
                 return UsageError("--texture needs a name");
             options.textureName = value;
             break;
+        case kInfo:
+        case kJson:
+        case kPreview:
+            if (options.mode != RunMode::Convert && options.mode != (option == kPreview ? RunMode::Preview : RunMode::Info))
+                return UsageError("--info and --preview exclude each other");
+            options.mode = option == kPreview ? RunMode::Preview : RunMode::Info;
+            options.json = options.json || option == kJson;
+            if (option == kPreview)
+                options.previewPath = value;
+            break;
+        case kStrict:
+            options.strict = true;
+            break;
+        case kSize:
+            if (!ParseNumber(value, kMinPreviewSize, kMaxPreviewSize, options.previewSize))
+                return UsageError("--size needs a number of pixels from " + std::to_string(kMinPreviewSize) +
+                                  " to " + std::to_string(kMaxPreviewSize) + ", not " + value);
+            previewOptionGiven = true;
+            break;
+        case kPreviewBoth:
+            options.previewBoth = previewOptionGiven = true;
+            break;
         case ':':
             return UsageError(OptionName(optopt, argv[optind - 1]) + " needs a value");
         default:
@@ -216,7 +271,7 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
     }
     for (int i = optind; i < argc; ++i)
         options.inputs.push_back(argv[i]);
-    return Validated(std::move(options), rangeGiven);
+    return Validated(std::move(options), rangeGiven, previewOptionGiven);
 }
 
 std::string UsageText()
@@ -242,6 +297,16 @@ std::string UsageText()
            "                         per processor core)\n"
            "  -q, --quiet            print errors only\n"
            "  -v, --verbose          print the progress of each step too\n"
+           "      --info             read and check each input, write nothing: its\n"
+           "                         objects, bounds, animation, warnings and which\n"
+           "                         --flip setting makes the faces point outward\n"
+           "      --json             the same as one JSON document\n"
+           "      --strict           with --info, a warning fails the file\n"
+           "      --preview=OUT.png  render the converted model into a picture:\n"
+           "                         the faces the game draws in grey, the faces it\n"
+           "                         culls in red\n"
+           "      --size=N           the picture's height in pixels (default 256)\n"
+           "      --preview-both     two views side by side: --flip off and on\n"
            "  -h, --help             show this help and exit\n"
            "      --version          show the version and exit\n"
            "\n"

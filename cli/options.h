@@ -13,9 +13,23 @@ enum class Verbosity
     Verbose, // and the progress texts of each step
 };
 
+enum class RunMode
+{
+    Convert, // write model text files (or frames)
+    Info,    // --info: read and check, write nothing
+    Preview, // --preview: render the converted model into a PNG picture
+};
+
 // What the converter was asked to do.
 struct ConvertOptions
 {
+    RunMode mode = RunMode::Convert;
+    bool json = false;   // --json: the report as one JSON document
+    bool strict = false; // --strict: a warning fails the file
+    std::string previewPath; // --preview
+    int previewSize = 256;   // --size: the picture's height, and the width of one view
+    bool previewBoth = false; // --preview-both: Flip Faces off and on side by side
+
     bool flip = false;
     std::optional<FrameSequence> frames; // --frames or --morph: the frames instead of the objects
     FrameRange frameRange;               // --frame-range
@@ -43,6 +57,10 @@ struct ParsedCommandLine
     ConvertOptions options;
     std::string error; // a line beginning "Error", for UsageError
 };
+
+// The picture sizes --size takes.
+inline constexpr int kMinPreviewSize = 16;
+inline constexpr int kMaxPreviewSize = 4096;
 
 // The most files -j lets run at once.
 inline constexpr unsigned kMaxJobs = 1024;

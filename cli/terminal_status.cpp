@@ -28,7 +28,9 @@ void CTerminalStatus::ShowMessage(const std::string& text)
 
 void CTerminalStatus::ShowError(const std::string& text, int systemError)
 {
-    ShowMessage(text + " (" + std::generic_category().message(systemError) + ")");
+    // No reason is known for some failures, such as an input that is not a
+    // regular file.
+    ShowMessage(systemError == 0 ? text : text + " (" + std::generic_category().message(systemError) + ")");
 }
 
 void CTerminalStatus::ShowOutputWritten(const std::string& path)
