@@ -1,4 +1,5 @@
 #include "app/converter_app.h"
+#include "platform/interrupt_cleanup.h"
 #include "platform/version.h"
 
 #include <QApplication>
@@ -8,6 +9,9 @@
 
 int main(int argc, char* argv[])
 {
+    // Before Qt starts its threads, which must inherit the blocked signals.
+    RemoveTemporaryFilesOnInterrupt();
+
     // The arguments are the program's own, as received (paths stay the bytes
     // the system gave us): Qt sees only the program's name, so none of them is
     // taken for one of its options (-reverse, -style, -platform ...).

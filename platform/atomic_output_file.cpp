@@ -1,5 +1,7 @@
 #include "platform/atomic_output_file.h"
 
+#include "platform/interrupt_cleanup.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -105,7 +107,8 @@ bool CAtomicOutputFile::CreateTemporary(const std::string& folder, const std::st
     for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt)
     {
         std::string path = TemporaryName(folder, fileName);
-        const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        // Registered as it is created, so that an interrupt removes it.
+        const int descriptor = temporary_files::Create(path);
         if (descriptor < 0)
         {
             if (errno == EEXIST)
@@ -142,8 +145,7 @@ bool CAtomicOutputFile::Write(const char* data, std::size_t count)
 {
     if (m_nDescriptor < 0 || m_bFailed)
     {
-        if (m_nDescriptor < 0)
-            errno = EBADF;
+        errno = m_nDescriptor < 0 ? EBADF : m_nFirstError;
         return false;
     }
     while (count > 0)
@@ -154,6 +156,7 @@ bool CAtomicOutputFile::Write(const char* data, std::size_t count)
             if (errno == EINTR)
                 continue;
             m_bFailed = true;
+            m_nFirstError = errno;
             return false;
         }
         data += written;
@@ -178,8 +181,11 @@ bool CAtomicOutputFile::Commit()
     }
     if (m_bFailed)
     {
+        // The write error says why (no space, a size limit, a closed pipe);
+        // whatever closing the file reports after it would not.
+        const int firstError = m_nFirstError;
         Discard();
-        errno = EIO;
+        errno = firstError;
         return false;
     }
     if (m_bDirect)
@@ -190,8 +196,11 @@ bool CAtomicOutputFile::Commit()
     }
     // fsync before the rename: otherwise a crash soon after could leave the
     // final name pointing at a file whose data never reached the disk.
+    // The rename happens under the interrupt register's lock: an interrupt
+    // then finds the file either complete under its final name or still
+    // registered, and removes only the latter.
     if (!FlushToDisk(m_nDescriptor) || !CloseDescriptor()
-        || std::rename(m_strWritingPath.c_str(), m_strFinalPath.c_str()) != 0)
+        || !temporary_files::Rename(m_strWritingPath, m_strFinalPath))
     {
         KeepingErrno([this] { Discard(); });
         return false;
@@ -205,7 +214,7 @@ void CAtomicOutputFile::Discard()
     if (m_nDescriptor >= 0)
         CloseDescriptor();
     if (!m_bDirect && !m_strWritingPath.empty())
-        unlink(m_strWritingPath.c_str());
+        temporary_files::Remove(m_strWritingPath);
     Reset();
 }
 
@@ -214,6 +223,7 @@ void CAtomicOutputFile::Reset()
     m_nDescriptor = -1;
     m_bDirect = false;
     m_bFailed = false;
+    m_nFirstError = 0;
     m_strFinalPath.clear();
     m_strWritingPath.clear();
 }
@@ -221,5 +231,12 @@ void CAtomicOutputFile::Reset()
 bool CAtomicOutputFile::CreateStandardOutput()
 {
     Discard();
-    return false;
+    // A copy of descriptor 1, so that Commit and Discard close only the copy
+    // and later output of the process still reaches standard output.
+    const int descriptor = fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 0);
+    if (descriptor < 0)
+        return false;
+    m_nDescriptor = descriptor;
+    m_bDirect = true;
+    return true;
 }

@@ -27,7 +27,8 @@ public:
     bool Create(const std::string& finalPath);
 
     // Writes to standard output, directly: nothing is renamed and a pipe is
-    // not synced.
+    // not synced. Commit and Discard leave descriptor 1 open for the rest of
+    // the process. False (errno set) when descriptor 1 is not open.
     bool CreateStandardOutput();
 
     // Writes every byte, retrying short writes; false once a write failed
@@ -52,6 +53,7 @@ private:
     int m_nDescriptor = -1;
     bool m_bDirect = false;
     bool m_bFailed = false;
+    int m_nFirstError = 0; // errno of the write that failed
     std::string m_strFinalPath;
     std::string m_strWritingPath;
 };

@@ -16,7 +16,8 @@ public:
     // Reads the whole file; false when it cannot be opened or read (a folder,
     // a pipe or a device counts as unreadable, and so does a file too large
     // for memory). Bytes beyond the first 2^32 - 1, which no chunk can
-    // reach, are not read.
+    // reach, are not read. errno then says why, or is 0 for a pipe or a
+    // device.
     bool Open(const std::string& path);
 
     // Reads standard input to its end, with the same limit as Open.

@@ -1,7 +1,29 @@
 #pragma once
 
+#include <string>
+
 // Makes SIGINT, SIGTERM and SIGHUP remove the temporary files of outputs not
 // yet complete before the process ends as the signal would have ended it;
 // outputs already complete stay. Call at the start of main, before any
 // other thread starts, so that every thread inherits the blocked signals.
+// A signal that the process was started with ignored (nohup, a background
+// job of a script) stays ignored.
 void RemoveTemporaryFilesOnInterrupt();
+
+// The register of temporary files that an interrupt removes, for
+// CAtomicOutputFile. Each step changes the file and the register together,
+// under one lock, so an interrupt finds every temporary file either
+// registered or already renamed: never one left behind unknown.
+namespace temporary_files
+{
+// Creates the file exclusively (open with O_CREAT | O_EXCL) and registers
+// it; the descriptor, or -1 with errno set.
+int Create(const std::string& path);
+
+// Renames the file over finalPath and forgets it; false with errno set, the
+// file then still registered.
+bool Rename(const std::string& path, const std::string& finalPath);
+
+// Removes the file and forgets it.
+void Remove(const std::string& path);
+} // namespace temporary_files

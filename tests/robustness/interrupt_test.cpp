@@ -1,0 +1,61 @@
+// A batch interrupted while it writes: the output being written goes, the
+// outputs already complete stay whole, and the converter ends as the signal
+// would have ended it, so that a shell sees the usual status. The same model
+// then goes through standard input and output.
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <thread>
+
+namespace
+{
+TEST(Interrupt, RemovesTheOutputBeingWrittenAndEndsByTheSignal)
+{
+    fixtures::Mesh mesh{"Big"}; // large enough that each file takes a while
+    for (int i = 0, count = 60000; i < count; ++i)
+        mesh.vertices.push_back({float(i), float(i % 7), float(i % 13)}),
+            mesh.faces.push_back({std::uint16_t(i), std::uint16_t((i + 1) % count), std::uint16_t((i + 2) % count)});
+    const std::vector<std::uint8_t> bytes = fixtures::BuildModelFile({mesh});
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+    {
+        SCOPED_TRACE(strsignal(signal));
+        support::TemporaryFolder folder;
+        std::vector<std::string> argv = {TESSALINE_CONVERT_PATH, "-j", "1"};
+        for (int i = 0; i < 10; ++i)
+            fixtures::WriteFile(argv.emplace_back(folder / (std::to_string(i) + ".3ds")), bytes);
+        std::vector<char*> args(argv.size() + 1);
+        std::transform(argv.begin(), argv.end(), args.begin(), [](std::string& arg) { return arg.data(); });
+        // The signal as it is by default, whatever this test was started with.
+        const pid_t child = fork();
+        if (child == 0)
+            std::signal(signal, SIG_DFL), dup2(open("/dev/null", O_WRONLY), 1), dup2(1, 2), execv(args[0], args.data()), _exit(127);
+        // Until one output is complete and the next one is being written.
+        bool writing = false;
+        for (int wait = 0; wait < 20000 && !writing; ++wait)
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            const std::set<std::string> names = folder.List();
+            writing = names.contains("0.DTQ") && std::any_of(names.begin(), names.end(), [](const std::string& name) { return name.ends_with(".tmp"); });
+        }
+        kill(child, signal);
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(writing);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        // A name as long as the others', so that a complete output has its size.
+        ASSERT_EQ(support::Run({TESSALINE_CONVERT_PATH, "-o", folder / "x.dtq", argv[3]}).status, 0);
+        // The same text, read from standard input and written to standard output.
+        const auto piped = support::Run({TESSALINE_CONVERT_PATH, "--texture", "x.RAW", "-o", "-", "-"}, {.input = argv[3]});
+        EXPECT_TRUE(piped.status == 0 && piped.out == support::ReadFile(folder / "x.dtq")) << piped.err;
+        for (const std::string& name : folder.List())
+        {
+            EXPECT_FALSE(name.ends_with(".tmp")) << name;
+            EXPECT_TRUE(!name.ends_with(".DTQ") || support::fs::file_size(folder / name) == support::fs::file_size(folder / "x.dtq")) << name;
+        }
+    }
+}
+} // namespace
