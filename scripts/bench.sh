@@ -8,6 +8,8 @@
 #     floor (read the input, write as many bytes as our output, the way the
 #     converter does both), in alternating rounds; prints medians, the ratios
 #     and peak memory against 3 x (input + output);
+#  3b. times a batch of 3,000 small files with the default -j and with -j 1
+#     to 16: the default should be within 20 % of the best;
 #  4. times the doubling series, 65,536 to 4,194,304 vertices in all (16
 #     objects of 4,096 to 32,768 vertices, then 32, 64 and 128 objects of
 #     32,768), and plots time against vertex count on log-log axes;
@@ -166,6 +168,48 @@ SPEED_OK=$(awk -v r="$ASSIMP_RATIO" 'BEGIN { print (r >= 20) ? "yes" : "no" }')
 } | tee -a "$RESULTS/summary.txt"
 
 rm -f "$ASSIMP_OUT" "$FLOOR_OUT"
+
+# --- 3b. a batch of small files -----------------------------------------------
+
+BATCH_FILES=${BENCH_BATCH_FILES:-3000}
+BATCH="$WORK/batch"
+mkdir -p "$BATCH"
+for ((i = 0; i < BATCH_FILES; i++)); do cp examples/ship.3ds "$BATCH/ship$i.3ds"; done
+echo "Timing a batch of $BATCH_FILES small files..." >&2
+# Each run converts the whole batch; the outputs are removed between runs.
+batch_run() {
+    local record=$1
+    shift
+    rm -f "$BATCH"/*.DTQ
+    time_once "$WORK/$record" "$CONVERT" -q "$@" "$BATCH"/*.3ds
+}
+BATCH_SETTINGS="default 1 2 4 8 16"
+for ((round = 1; round <= RUNS; round++)); do
+    for setting in $BATCH_SETTINGS; do
+        if [[ $setting == default ]]; then batch_run batch-default; else batch_run "batch-j$setting" -j "$setting"; fi
+    done
+done
+{
+    echo "Batch: $BATCH_FILES copies of examples/ship.3ds, medians of $RUNS runs"
+    echo
+    printf '| %-10s | %9s |\n' "-j" "Time (ms)"
+    printf '|%s|%s|\n' "------------" "----------:"
+    BEST_S=""
+    for setting in $BATCH_SETTINGS; do
+        record=batch-j$setting
+        [[ $setting == default ]] && record=batch-default
+        seconds=$(median <"$WORK/$record.seconds")
+        printf '| %-10s | %9s |\n' "$setting" "$(milliseconds "$seconds")"
+        if [[ $setting != default ]] && { [[ -z $BEST_S ]] || awk -v a="$seconds" -v b="$BEST_S" 'BEGIN { exit !(a < b) }'; }; then
+            BEST_S=$seconds
+        fi
+    done
+    DEFAULT_S=$(median <"$WORK/batch-default.seconds")
+    echo
+    echo "default / best -j: $(awk -v a="$DEFAULT_S" -v b="$BEST_S" 'BEGIN { printf "%.2f", a / b }')  (aim: at most 1.20)"
+    echo
+} | tee -a "$RESULTS/summary.txt"
+rm -rf "$BATCH"
 
 # --- 4. the doubling series --------------------------------------------------
 
