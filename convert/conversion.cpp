@@ -15,7 +15,7 @@ bool ConvertModel(const ConversionRequest& request, CStatusSink& status)
         // The model goes before the output is synced: a batch may hold many
         // outputs waiting for the disk, but no models.
         std::string statusText;
-        CModel3DS model(&status, &statusText);
+        CModel3DS model(&status, &statusText, KeyTracks::Skip); // the objects are written as stored
         if (!LoadRun(model, run, 0, status))
             return false;
         model.ComputeFaceNormals();

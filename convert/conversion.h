@@ -52,7 +52,7 @@ enum class FrameSequence
 // Returns true when every frame was written.
 bool ExportFrames(const ConversionRequest& request, FrameSequence sequence, CStatusSink& status);
 
-// The final output path with the frame number, zero-padded to the width of
-// the last frame number, put before its extension: ship.dtq, frame 7 of 301,
-// gives ship007.dtq.
+// The final output path with a '-' and the frame number, zero-padded to the
+// width of the last frame number of the whole animation, put before its
+// extension: ship.dtq, frame 7 of 301, gives ship-007.dtq.
 std::string FrameOutputPath(const std::string& finalOutputPath, int frame, int frameCount);

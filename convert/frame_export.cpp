@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -37,7 +39,25 @@ std::uint64_t LinesPerFrame(CModel3DS& model, FrameSequence sequence)
     return lines + kFixedLinesPerFile;
 }
 
-bool CheckFrameCount(CModel3DS& model, FrameSequence sequence, CStatusSink& status)
+// Which frames an export writes: count of them, from first on by step.
+struct FramesToWrite
+{
+    int first = 0;
+    int step = 1;
+    int count = 0;
+};
+
+std::string RangeText(const FrameRange& range)
+{
+    return Digits(range.first) + ":" + (range.last ? Digits(*range.last) : "") +
+           (range.step != 1 ? ":" + Digits(range.step) : "");
+}
+
+// The frames of the range that the model has: first, first + step, ... up
+// to last, or up to the model's last frame when last is beyond it or not
+// given. Fails when they are none or too many to write.
+bool ChooseFrames(CModel3DS& model, FrameSequence sequence, const FrameRange& range, CStatusSink& status,
+                  FramesToWrite& frames)
 {
     const int frameCount = model.GetFrameCount();
     if (frameCount <= 0)
@@ -45,12 +65,32 @@ bool CheckFrameCount(CModel3DS& model, FrameSequence sequence, CStatusSink& stat
         status.ShowMessage("Error: The model has no frames to export");
         return false;
     }
-    if (static_cast<std::uint64_t>(frameCount) > kMaxExportedLines / LinesPerFrame(model, sequence))
+    if (range.step < 1)
     {
-        status.ShowMessage("Error: The animation is too long to export: " + Digits(frameCount) + " frames");
+        status.ShowMessage("Error: The frame range " + RangeText(range) + " needs a step of at least 1");
+        return false;
+    }
+    if (range.first < 0 || range.first >= frameCount || range.last.value_or(range.first) < range.first)
+    {
+        status.ShowMessage("Error: The frame range " + RangeText(range) + " lies outside the animation's " +
+                           Digits(frameCount) + " frames");
+        return false;
+    }
+    const int last = std::min(range.last.value_or(frameCount - 1), frameCount - 1);
+    frames = {range.first, range.step, (last - range.first) / range.step + 1};
+    if (static_cast<std::uint64_t>(frames.count) > kMaxExportedLines / LinesPerFrame(model, sequence))
+    {
+        status.ShowMessage("Error: The animation is too long to export: " + Digits(frames.count) + " frames");
         return false;
     }
     return true;
+}
+
+bool SameVertices(const std::vector<ModelVertex>& a, const std::vector<ModelVertex>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const ModelVertex& p, const ModelVertex& q) {
+        return p.x == q.x && p.y == q.y && p.z == q.z;
+    });
 }
 } // namespace
 
@@ -62,7 +102,7 @@ std::string FrameOutputPath(const std::string& finalOutputPath, int frame, int f
         number.insert(0, width - number.size(), '0');
     const std::size_t stemLength =
         finalOutputPath.size() >= kExtensionLength ? finalOutputPath.size() - kExtensionLength : 0;
-    return finalOutputPath.substr(0, stemLength) + number + finalOutputPath.substr(stemLength);
+    return finalOutputPath.substr(0, stemLength) + "-" + number + finalOutputPath.substr(stemLength);
 }
 
 bool ExportFrames(const ConversionRequest& request, FrameSequence sequence, CStatusSink& status)
@@ -71,22 +111,35 @@ bool ExportFrames(const ConversionRequest& request, FrameSequence sequence, CSta
     if (!OpenRun(request, status, run))
         return false;
     std::string statusText;
-    CModel3DS model(&status, &statusText);
-    if (!LoadRun(model, run, sequence == FrameSequence::Morph ? 1 : 0, status) ||
-        !CheckFrameCount(model, sequence, status))
+    // Morph frames are the objects as stored: their keys are never used.
+    const bool morph = sequence == FrameSequence::Morph;
+    CModel3DS model(&status, &statusText, morph ? KeyTracks::Skip : KeyTracks::Read);
+    FramesToWrite frames;
+    if (!LoadRun(model, run, morph ? 1 : 0, status) ||
+        !ChooseFrames(model, sequence, request.frameRange, status, frames))
         return false;
 
-    const int frameCount = model.GetFrameCount();
-    for (int frame = 0; frame < frameCount; ++frame)
+    // Real files often animate nothing; the first frame's vertices tell.
+    std::vector<ModelVertex> firstVertices;
+    bool moves = false;
+    for (int i = 0; i < frames.count; ++i)
     {
+        const int frame = frames.first + i * frames.step;
         ModelObject record;
         model.BuildFrame(frame, &record);
+        if (i == 0)
+            firstVertices = record.vertices;
+        else
+            moves = moves || !SameVertices(record.vertices, firstVertices);
         ComputeObjectFaceNormals(record);
         ComputeObjectVertexNormals(record);
-        const std::string path = FrameOutputPath(run.finalPath, frame, frameCount);
+        const std::string path = FrameOutputPath(run.finalPath, frame, model.GetFrameCount());
         if (!WriteModelFile(status, path, run.textureName, request.flip, 1,
                             [&](CModelTextWriter& writer) { writer.WriteObject(record); }))
             return false;
     }
+    if (!morph && frames.count > 1 && !moves)
+        status.ShowMessage("Warning: every frame is the same as frame " + Digits(frames.first) +
+                           "; the animation does not move");
     return true;
 }

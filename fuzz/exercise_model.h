@@ -5,9 +5,10 @@
 #include <string>
 
 // Feeds one input through everything a conversion does with it, in memory:
-// LoadFile in mode 0 and in mode 1, then after each successful load the face
-// and vertex normals, the model text file, and the frames of the model up to
-// kMaxFramesBuilt of them (the first ones and the last).
+// LoadFile in mode 0 and in mode 1, each without the key tracks and, when
+// the key slots are modest, again with them; then after each successful load
+// the face and vertex normals, the model text file, and the frames of the
+// model up to kMaxFramesBuilt of them (the first ones and the last).
 //
 // Shared by the fuzz target and the robustness tests, so that a fuzzing
 // finding kept as a regression input is judged by exactly the same rules.
@@ -18,7 +19,8 @@ inline constexpr int kMaxFramesBuilt = 8;
 
 struct ExerciseOutcome
 {
-    // LoadFile's result in mode 0 and mode 1.
+    // LoadFile's result in mode 0 and mode 1, key tracks skipped as a
+    // conversion loads.
     int loaded[2] = {0, 0};
     // The status text after each load; for a failed load, its message.
     std::string message[2];

@@ -29,7 +29,6 @@ private:
 } // namespace
 
 const char* const kTruncatedFile = "Error reading input file, it is truncated or damaged.";
-const char* const kSegmentTooLong = "Error reading input file, its keyframe segment is too long.";
 
 int CModel3DS::LoadFile(CInputFile* file, int mode)
 {
@@ -55,11 +54,9 @@ int CModel3DS::LoadFile(CInputFile* file, int mode)
     const auto contentStart = static_cast<std::uint32_t>(record_size::kChunkHeader);
     if (!ReadChunks(file, contentStart, mainLength - contentStart))
         return 0;
-    if (!CheckKeySlots(file->GetLength()))
-        return 0;
-
     m_pObjects.assign(static_cast<std::size_t>(m_nObjects), ModelObject{});
-    state.rotationBudget = 4 * ((std::uint64_t{1} << 16) + 8 * file->GetLength());
+    if (m_keyTracks == KeyTracks::Read && !CheckKeySlots())
+        return 0;
     m_nCurrent = -1;
     m_bReading = 1;
     if (!ReadChunks(file, contentStart, mainLength - contentStart))

@@ -94,6 +94,8 @@ bool CModel3DS::CanBuildFrame(int frame)
 {
     if (frame < 0 || frame >= GetFrameCount())
         return false;
+    if (m_nMode == 0 && m_keyTracks == KeyTracks::Skip)
+        return false; // nothing to place the objects by
     // A loaded model sorts every object in mode 1; merged indices and counts
     // cannot wrap, as every vertex took 12 and every face 8 bytes of a file
     // below 4 GiB.

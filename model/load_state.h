@@ -20,13 +20,13 @@ struct LoadState
     std::map<std::string, int> firstCutObjectByName;
     // Whether the name of the object block being read was longer than 12.
     bool nameCut = false;
-    // Frames the rotation fill-in has touched, and how many it may touch.
+    // Frames the rotation fill-in has touched, and how many it may touch;
+    // set with the key slots.
     std::uint64_t rotationWork = 0;
     std::uint64_t rotationBudget = 0;
 };
 
 extern const char* const kTruncatedFile;
-extern const char* const kSegmentTooLong;
 
 // Reads a track's header and hands each key that lies inside the track and
 // names a frame below slotCount to visit(frame, values), values pointing at

@@ -46,12 +46,18 @@ int CModel3DS::ReadTriangleMesh(CByteCursor chunk, int depth)
 
     ModelObject& object = m_pObjects[static_cast<std::size_t>(m_nCurrent)];
     object.name = m_szName;
+    m_objectNameCut.resize(m_pObjects.size());
+    m_objectNameCut[static_cast<std::size_t>(m_nCurrent)] = m_pLoad->nameCut;
     (m_pLoad->nameCut ? m_pLoad->firstCutObjectByName : m_pLoad->firstObjectByName)
         .try_emplace(object.name, m_nCurrent);
-    const std::size_t slots = m_nFrames > 0 ? static_cast<std::size_t>(m_nFrames) : 0;
-    object.positionKeys.assign(slots, ModelVertex{0, 0, 0});
-    object.rotationKeys.assign(slots, ModelVertex{0, 0, 0});
-    object.scaleKeys.assign(slots, ModelVertex{1, 1, 1});
+    // Without key arrays, no track finds an object to write to (NodeObject).
+    if (m_keyTracks == KeyTracks::Read)
+    {
+        const std::size_t slots = m_nFrames > 0 ? static_cast<std::size_t>(m_nFrames) : 0;
+        object.positionKeys.assign(slots, ModelVertex{0, 0, 0});
+        object.rotationKeys.assign(slots, ModelVertex{0, 0, 0});
+        object.scaleKeys.assign(slots, ModelVertex{1, 1, 1});
+    }
     return WalkLevel(chunk, depth + 1);
 }
 

@@ -2,7 +2,8 @@
 
 #include "geometry/normals.h"
 
-CModel3DS::CModel3DS(CStatusSink* statusSink, std::string* text) : m_pText(text), m_pStatusSink(statusSink)
+CModel3DS::CModel3DS(CStatusSink* statusSink, std::string* text, KeyTracks keys)
+    : m_pText(text), m_pStatusSink(statusSink), m_keyTracks(keys)
 {
 }
 

@@ -10,12 +10,23 @@
 class CByteCursor;
 struct LoadState;
 
+// Whether a load reads the keyframe tracks. Placing objects at a frame
+// (BuildFrame in mode 0) needs them; writing the objects as stored, or as
+// morph frames, does not, and then keyframe data cannot make a load fail or
+// take long, however long the segment it states.
+enum class KeyTracks
+{
+    Read, // every object gets key arrays of one slot per frame, filled from its tracks
+    Skip, // no object gets key arrays; the segment's length is still taken
+};
+
 // A model read from a .3DS chunk file.
 class CModel3DS : public CModelSource
 {
 public:
-    // statusSink may be null: messages then only reach *text.
-    CModel3DS(CStatusSink* statusSink, std::string* text);
+    // statusSink may be null: messages then only reach *text. keys applies
+    // to every load of the model.
+    CModel3DS(CStatusSink* statusSink, std::string* text, KeyTracks keys = KeyTracks::Read);
 
     ModelObject* GetObject(int index) override;
     // Mode 0: every object placed by its key slots at that frame, merged into
@@ -24,7 +35,8 @@ public:
     // copy of the frame-th object in name order. The name is appended to
     // out's, the vertex and face arrays replaced, normals, pivot and keys
     // left alone. A frame outside [0, GetFrameCount()) sets out->valid to 0
-    // and changes nothing else; a filled record gets valid 1.
+    // and changes nothing else; a filled record gets valid 1. A model loaded
+    // in mode 0 without its key tracks builds no frame.
     void BuildFrame(int frame, ModelObject* out) override;
     int Load(CInputFile* file) override;
     int GetFrameCount() override;
@@ -42,6 +54,13 @@ public:
     void SortObjects(int first, int last);
 
     int GetFrameSegmentLength() const { return m_nFrames; }
+    // Whether the file stored the object's name longer than the 12
+    // characters kept of it.
+    bool IsNameCut(int index) const
+    {
+        return static_cast<std::size_t>(index) < m_objectNameCut.size() &&
+               m_objectNameCut[static_cast<std::size_t>(index)];
+    }
 
 private:
     // The chunk readers, in chunk_reader.cpp (the walk), mesh_reader.cpp,
@@ -62,7 +81,8 @@ private:
     int ReadPositionOrScaleTrack(CByteCursor chunk, bool scale);
     int ReadRotationTrack(CByteCursor chunk);
     int CheckFaceIndices();
-    int CheckKeySlots(std::uint64_t fileLength);
+    int CheckKeySlots();
+    int RefuseLongAnimation();
     ModelObject* CurrentObject();
     ModelObject* NodeObject();
 
@@ -80,6 +100,7 @@ private:
     std::string* m_pText;
     CStatusSink* m_pStatusSink;
     int m_nMode = 0;
+    KeyTracks m_keyTracks;
     char m_szName[13] = {};
     int m_nPointCount = -1;
     int m_nFrames = 1;
@@ -89,6 +110,7 @@ private:
     int m_nNodeObject = 0;
     std::vector<ModelObject> m_pObjects;
     std::vector<ModelObject*> m_ppSorted;
+    std::vector<bool> m_objectNameCut; // by object index, filled by the reading pass
     // The working data of the load in progress; null outside LoadFile.
     LoadState* m_pLoad = nullptr;
 };

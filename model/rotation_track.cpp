@@ -79,14 +79,11 @@ int CModel3DS::ReadRotationTrack(CByteCursor chunk)
     if (!object)
         return 1;
     std::vector<ModelVertex>& rotations = object->rotationKeys;
-    // The fill-in touches every frame of the segment, so the number of
-    // tracks times the segment's length is bounded by the file's size.
+    // The fill-in touches every frame of the segment; the budget is set with
+    // the key slots (CheckKeySlots).
     m_pLoad->rotationWork += rotations.size();
     if (m_pLoad->rotationWork > m_pLoad->rotationBudget)
-    {
-        ShowMessage(kSegmentTooLong);
-        return 0;
-    }
+        return RefuseLongAnimation();
 
     std::vector<char> keyed(rotations.size(), 0);
     const bool read = ForEachTrackKey(chunk, record_size::kRotationKey, rotations.size(),

@@ -15,7 +15,7 @@ using Bytes = std::vector<std::uint8_t>;
 namespace {
 const std::string kNotA3ds = "Error reading input file, it does not appear to be a true .3DS file.";
 const std::string kCut = "Error reading input file, it is truncated or damaged.";
-const std::string kTooLong = "Error reading input file, its keyframe segment is too long.";
+std::string TooLong(const std::string& counts) { return "Error reading input file, its keyframe animation is too long: " + counts + "."; }
 const std::string kCounts = "Error: Object point counts do not match";
 const std::string kNoVertex = "Error reading input file, a face of object Box uses a vertex that the object does not have.";
 
@@ -75,10 +75,9 @@ Bytes Segment(std::uint32_t lastFrame, int turns = 0) {
 // "result @frames name/vertices/faces ... | sorted positions" (mode 1); a run
 // of equal objects is written once with its length, "!" marks arrays that do
 // not hold their count's records.
-std::string Summary(support::LoadedModel& loaded, int mode) {
-    CModel3DS& model = loaded.model;
+std::string Summary(CModel3DS& model, int result, int mode) {
     const int frames = model.GetFrameSegmentLength();
-    std::ostringstream out(std::to_string(loaded.result) + (frames != 1 ? " @" + std::to_string(frames) : ""), std::ios::ate);
+    std::ostringstream out(std::to_string(result) + (frames != 1 ? " @" + std::to_string(frames) : ""), std::ios::ate);
     std::vector<std::string> objects;
     for (int i = 0; i < model.GetObjectCount(); ++i) {
         const ModelObject& o = *model.GetObject(i);
@@ -89,7 +88,7 @@ std::string Summary(support::LoadedModel& loaded, int mode) {
         next = std::find_if(run, objects.end(), [&](const std::string& text) { return text != *run; });
         out << ' ' << *run << (next - run > 1 ? " x" + std::to_string(next - run) : "");
     }
-    for (int i = 0, j = 0; mode == 1 && loaded.result && i < model.GetObjectCount(); ++i, j = 0) {
+    for (int i = 0, j = 0; mode == 1 && result && i < model.GetObjectCount(); ++i, j = 0) {
         ModelObject frame;
         model.BuildFrame(i, &frame);
         while (model.GetObject(j)->vertices[0].x != frame.vertices[0].x)
@@ -104,9 +103,8 @@ TEST(Reader, FilesToObjectsAndMessages) {
     const Bytes whole = Triangles({"Cut"}), cut(whole.begin(), whole.end() - 10); // cut inside the face list
     fixtures::Mesh bad = support::Triangle("Box"), eight = support::Triangle("B"), nine = support::Triangle("A");
     bad.faces.push_back({0, 1, 3}), eight.vertices.resize(8), nine.vertices.resize(9);
-    // Key slots may number 65536 + 8 * the file's size; rotation fill-ins four times that.
-    const std::string limit = std::to_string(65536 + 8 * Segment(0).size());
-    const auto turnLimit = static_cast<std::uint32_t>(65536 + 8 * Segment(0, 4).size());
+    // Key slots (objects times frames) may number 2^22; rotation fill-ins four times the slots, or 2^18.
+    const fixtures::Keyframes half{0, 1u << 21, {}};
     const std::tuple<const char*, Bytes, int, std::string, std::string> cases[] = { // label, file, mode, summary, error
         {"empty file", {}, 0, "0", kNotA3ds},
         {"wrong magic", {0x4D, 0x4C, 6, 0, 0, 0}, 0, "0", kNotA3ds},
@@ -138,14 +136,25 @@ TEST(Reader, FilesToObjectsAndMessages) {
         {"mode 1 sorts by byte value", Triangles({"C", "A", "Box10", "Box2", "B", "a", "Box", "", "Zed", "B2"}), 1,
          "1 C/3/1 A/3/1 Box10/3/1 Box2/3/1 B/3/1 a/3/1 Box/3/1 /3/1 Zed/3/1 B2/3/1 | 7 1 4 9 6 2 3 0 8 5", ""},
         {"mode 1 equal names swap", Triangles({"Same", "Same"}), 1, "1 Same/3/1 x2 | 1 0", ""},
-        {"segment at the size limit", Segment(std::stoul(limit) - 1), 0, "1 @" + limit, ""},
-        {"segment past the size limit", Segment(std::stoul(limit)), 0, "0 @" + std::to_string(std::stoul(limit) + 1), kTooLong},
-        {"slots and fill-ins at their limits", Segment(turnLimit - 1, 4), 0, "1 @" + std::to_string(turnLimit) + " Box/3/1", ""},
-        {"rotation fill-ins past the budget", Segment(59999, 200), 0, "0 @60000 Box/3/1", kTooLong},
+        {"longest segment, no objects", Segment(0xFFFFFFFE), 0, "1 @2147483647", ""},
+        {"key slots past the limit", Triangles({"A", "B"}, &half), 0, "0 @2097153 /0/0 x2", TooLong("2097153 frames of 2 objects")},
+        {"fill-ins at the budget", Segment(99999, 4), 0, "1 @100000 Box/3/1", ""},
+        {"fill-ins past the budget", Segment(99999, 5), 0, "0 @100000 Box/3/1", TooLong("100000 frames of 1 object")},
+        {"fill-ins of a short segment", Segment(999, 262), 0, "1 @1000 Box/3/1", ""},
     };
     for (const auto& [label, bytes, mode, summary, error] : cases) {
         support::LoadedModel loaded(bytes, mode);
-        EXPECT_EQ(Summary(loaded, mode), summary) << label;
+        EXPECT_EQ(Summary(loaded.model, loaded.result, mode), summary) << label;
         EXPECT_EQ(loaded.errors, error.empty() ? std::vector<std::string>{} : std::vector{error}) << label;
+    }
+    // Without key tracks no slot is made and no fill-in runs: nothing past a limit, the segment still taken.
+    for (const auto& [bytes, summary] : {std::pair{Triangles({"A", "B"}, &half), "1 @2097153 A/3/1 B/3/1"},
+                                         std::pair{Segment(59999, 200), "1 @60000 Box/3/1"}}) {
+        CInputFile file;
+        file.OpenMemory(bytes);
+        std::string text;
+        CModel3DS model(nullptr, &text, KeyTracks::Skip);
+        const int result = model.LoadFile(&file, 0);
+        EXPECT_EQ(Summary(model, result, 0) + text, summary);
     }
 }
