@@ -1,0 +1,273 @@
+#include "convert/model_report.h"
+
+#include "convert/object_name.h"
+#include "convert/output_naming.h"
+#include "convert/run_steps.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <map>
+
+namespace
+{
+// The writer's scale; the float nearest to 0.04, as convert/model_text_writer.cpp has it.
+constexpr double kPositionScale = 0.04f;
+
+// The range of values on a few axes, over the values added to it.
+template <std::size_t Axes>
+struct Range
+{
+    std::array<double, Axes> low;
+    std::array<double, Axes> high;
+    bool empty = true;
+
+    void Add(const std::array<double, Axes>& value)
+    {
+        for (std::size_t i = 0; i < Axes; ++i)
+        {
+            low[i] = empty ? value[i] : std::min(low[i], value[i]);
+            high[i] = empty ? value[i] : std::max(high[i], value[i]);
+        }
+        empty = false;
+    }
+
+    // Beyond the range by more than kFarFactor times its largest extent.
+    bool IsFar(const std::array<double, Axes>& value) const
+    {
+        double extent = 1.0;
+        for (std::size_t i = 0; i < Axes; ++i)
+            extent = std::max(extent, high[i] - low[i]);
+        const double margin = kFarFactor * extent;
+        for (std::size_t i = 0; i < Axes; ++i)
+            if (value[i] < low[i] - margin || value[i] > high[i] + margin)
+                return true;
+        return false;
+    }
+};
+
+std::array<double, 3> Position(const ModelVertex& vertex)
+{
+    return {vertex.x, vertex.y, vertex.z};
+}
+
+std::array<double, 2> Mapping(const ModelVertex& vertex)
+{
+    return {vertex.u, vertex.v};
+}
+
+bool IsFinite(const ModelVertex& vertex)
+{
+    return std::isfinite(vertex.x) && std::isfinite(vertex.y) && std::isfinite(vertex.z) &&
+           std::isfinite(vertex.u) && std::isfinite(vertex.v);
+}
+
+bool IsZero(const ModelVertex& vector)
+{
+    return vector.x == 0.0f && vector.y == 0.0f && vector.z == 0.0f;
+}
+
+void AddWarning(ModelReport& report, WarningKind kind, int object, std::uint64_t count)
+{
+    if (count > 0)
+        report.warnings.push_back({kind, object, count});
+}
+
+// The object's counts, box and the warnings its vertices and faces give.
+ObjectReport InspectObject(const ModelObject& object, int index, ModelReport& report)
+{
+    const ObjectLabel label = SplitObjectName(object.name);
+    ObjectReport result;
+    result.storedName = object.name;
+    result.writtenName = label.name;
+    result.textureFlag = label.textureFlag;
+    result.effectFlag = label.effectFlag;
+    result.vertexCount = object.vertexCount;
+    result.faceCount = object.faceCount;
+
+    std::vector<bool> used(object.vertexCount, false);
+    std::uint64_t zeroAreaFaces = 0;
+    for (std::size_t i = 0; i < object.faces.size(); ++i)
+    {
+        for (const std::int32_t corner : object.faces[i].index)
+            used[static_cast<std::size_t>(corner)] = true;
+        zeroAreaFaces += IsZero(object.faceNormals[i]) ? 1 : 0;
+    }
+
+    Range<3> usedPositions;
+    Range<2> usedMapping;
+    Range<3> box;
+    std::uint64_t unused = 0, notFinite = 0, zeroNormals = 0;
+    for (std::size_t i = 0; i < object.vertices.size(); ++i)
+    {
+        const ModelVertex& vertex = object.vertices[i];
+        result.mapping = result.mapping || vertex.u != 0.0f || vertex.v != 0.0f;
+        if (!IsFinite(vertex))
+            ++notFinite;
+        else if (used[i])
+        {
+            usedPositions.Add(Position(vertex));
+            usedMapping.Add(Mapping(vertex));
+        }
+        if (std::isfinite(vertex.x) && std::isfinite(vertex.y) && std::isfinite(vertex.z))
+            box.Add({vertex.x * kPositionScale, vertex.z * kPositionScale, vertex.y * kPositionScale});
+        unused += used[i] ? 0 : 1;
+        zeroNormals += used[i] && IsZero(object.vertexNormals[i]) ? 1 : 0;
+    }
+    if (!box.empty)
+    {
+        result.boxMin = box.low;
+        result.boxMax = box.high;
+    }
+
+    std::uint64_t farPositions = 0, farMapping = 0;
+    for (const ModelVertex& vertex : object.vertices)
+    {
+        if (usedPositions.empty || !IsFinite(vertex))
+            continue;
+        farPositions += usedPositions.IsFar(Position(vertex)) ? 1 : 0;
+        farMapping += usedMapping.IsFar(Mapping(vertex)) ? 1 : 0;
+    }
+
+    AddWarning(report, WarningKind::UnusedVertices, index, unused);
+    AddWarning(report, WarningKind::FarPositions, index, farPositions);
+    AddWarning(report, WarningKind::FarMapping, index, farMapping);
+    AddWarning(report, WarningKind::NotFinite, index, notFinite);
+    AddWarning(report, WarningKind::ZeroAreaFaces, index, zeroAreaFaces);
+    AddWarning(report, WarningKind::ZeroNormals, index, zeroNormals);
+    result.winding = FindStoredWinding(object);
+    return result;
+}
+
+bool SameValue(float a, float b)
+{
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
+
+bool KeysChange(const std::vector<ModelVertex>& keys)
+{
+    return std::any_of(keys.begin(), keys.end(), [&](const ModelVertex& key) {
+        return !SameValue(key.x, keys[0].x) || !SameValue(key.y, keys[0].y) || !SameValue(key.z, keys[0].z);
+    });
+}
+
+// Reads the keys the conversion skips. Their arrays are limited in size, so
+// a long segment fails the load: the animation is then too long to tell.
+std::optional<int> CountAnimatedObjects(CInputFile& input)
+{
+    std::string text;
+    CModel3DS model(nullptr, &text, KeyTracks::Read);
+    if (!model.LoadFile(&input, 0))
+        return std::nullopt;
+    int animated = 0;
+    for (int i = 0; i < model.GetObjectCount(); ++i)
+    {
+        const ModelObject& object = *model.GetObject(i);
+        animated += KeysChange(object.positionKeys) || KeysChange(object.rotationKeys) ||
+                            KeysChange(object.scaleKeys)
+                        ? 1
+                        : 0;
+    }
+    return animated;
+}
+
+// The advice follows the majority of the closed objects; those wound the
+// other way (mirrored objects, as a rule) are named.
+void AdviseFlip(ModelReport& report)
+{
+    int outward = 0, inward = 0;
+    for (const ObjectReport& object : report.objects)
+    {
+        outward += object.winding == StoredWinding::Outward ? 1 : 0;
+        inward += object.winding == StoredWinding::Inward ? 1 : 0;
+    }
+    if (outward == inward)
+        return;
+    report.flipAdvice = outward > inward ? FlipAdvice::Off : FlipAdvice::On;
+    const StoredWinding minority = outward > inward ? StoredWinding::Inward : StoredWinding::Outward;
+    for (std::size_t i = 0; i < report.objects.size(); ++i)
+        if (report.objects[i].winding == minority)
+            report.disagreeingObjects.push_back(static_cast<int>(i));
+}
+
+void AddNameWarnings(const CModel3DS& model, ModelReport& report)
+{
+    std::map<std::string, int> objectsByWrittenName;
+    for (const ObjectReport& object : report.objects)
+        ++objectsByWrittenName[object.writtenName];
+    for (std::size_t i = 0; i < report.objects.size(); ++i)
+    {
+        const int index = static_cast<int>(i);
+        AddWarning(report, WarningKind::NameCut, index, model.IsNameCut(index) ? 1 : 0);
+        const int sharing = objectsByWrittenName[report.objects[i].writtenName];
+        AddWarning(report, WarningKind::NameCollision, index, sharing > 1 ? sharing : 0);
+    }
+}
+} // namespace
+
+bool InspectModel(const std::string& inputPath, bool readStandardInput, CStatusSink& status, ModelReport& report)
+{
+    ConversionRequest request;
+    request.inputPath = inputPath;
+    request.readStandardInput = readStandardInput;
+    // Standard input converts only with -o, which --info does not take; its
+    // name when written to standard output stands in.
+    request.writeStandardOutput = readStandardInput;
+    request.textureName = readStandardInput ? "model.RAW" : "";
+    request.outputPath = readStandardInput ? "" : DefaultOutputName(inputPath);
+    OpenedRun run;
+    if (!OpenRun(request, status, run))
+        return false;
+    report = ModelReport{};
+    report.textureName = run.textureName;
+
+    // Loaded as ConvertModel loads it, keys skipped, so that --info fails
+    // only where the conversion fails. LoadRun is not used: it closes the
+    // input, which the keys are read from afterwards.
+    std::string statusText;
+    CModel3DS model(&status, &statusText, KeyTracks::Skip);
+    status.ShowProgress("Loading model...");
+    if (!model.LoadFile(&run.input, 0))
+        return false;
+    model.ComputeFaceNormals();
+    model.ComputeVertexNormals();
+
+    for (int i = 0; i < model.GetObjectCount(); ++i)
+        report.objects.push_back(InspectObject(*model.GetObject(i), i, report));
+    AddNameWarnings(model, report);
+    std::stable_sort(report.warnings.begin(), report.warnings.end(),
+                     [](const ReportWarning& a, const ReportWarning& b) { return a.object < b.object; });
+    AdviseFlip(report);
+
+    report.frames = model.GetFrameSegmentLength();
+    report.animatedObjects = report.frames > 1 ? CountAnimatedObjects(run.input) : 0;
+    if (report.frames > 1 && report.animatedObjects == 0)
+        report.warnings.push_back({WarningKind::StillAnimation, -1, static_cast<std::uint64_t>(report.frames)});
+    return true;
+}
+
+const char* WarningName(WarningKind kind)
+{
+    switch (kind)
+    {
+    case WarningKind::UnusedVertices:
+        return "unused-vertices";
+    case WarningKind::FarPositions:
+        return "far-positions";
+    case WarningKind::FarMapping:
+        return "far-mapping";
+    case WarningKind::NotFinite:
+        return "not-finite";
+    case WarningKind::ZeroAreaFaces:
+        return "zero-area-faces";
+    case WarningKind::ZeroNormals:
+        return "zero-normals";
+    case WarningKind::NameCut:
+        return "name-cut";
+    case WarningKind::NameCollision:
+        return "name-collision";
+    case WarningKind::StillAnimation:
+        return "still-animation";
+    }
+    return "";
+}
