@@ -15,7 +15,8 @@ dpkg-deb -I "$deb" | grep -q '^ Depends: .*qt6-qpa-plugins.* libqt6widgets6' || 
 dpkg-deb -x "$deb" "$scratch/root"
 usr=$scratch/root/usr
 for file in applications/tessaline.desktop metainfo/tessaline.metainfo.xml \
-    icons/hicolor/scalable/apps/tessaline.svg icons/hicolor/48x48/apps/tessaline.png; do
+    icons/hicolor/scalable/apps/tessaline.svg icons/hicolor/48x48/apps/tessaline.png \
+    thumbnailers/tessaline.thumbnailer; do
     [ -s "$usr/share/$file" ] || fail "no $file"
 done
 

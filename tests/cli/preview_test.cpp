@@ -1,0 +1,92 @@
+// Preview pictures: which faces show red, the fit to the faces' vertices, and
+// the built converter run as a file manager runs it from our thumbnailer entry.
+#include "convert/preview.h"
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace
+{
+using namespace support;
+
+// A closed cube whose faces all run counter-clockwise seen from outside, and a
+// vertex far away that no face uses, which must not shrink the cube to a dot.
+fixtures::Mesh Cube()
+{
+    fixtures::Mesh cube{"Cube", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}, {0, 0, 1}, {1, 0, 1}, {1, 1, 1}}};
+    cube.vertices.insert(cube.vertices.end(), {{0, 1, 1}, {1e30f, -1e30f, 1e30f}});
+    cube.faces = {{0, 2, 1}, {0, 3, 2}, {4, 5, 6}, {4, 6, 7}, {0, 1, 5}, {0, 5, 4},
+                  {1, 2, 6}, {1, 6, 5}, {2, 3, 7}, {2, 7, 6}, {3, 0, 4}, {3, 4, 7}};
+    return cube;
+}
+
+// view: which of the side-by-side views is counted; culled and drawn: whether
+// it shows red and grey pixels.
+struct PictureCase { bool flip; bool both; int view; bool culled; bool drawn; };
+
+const PictureCase kPictures[] = {
+    {false, false, 0, false, true},
+    {true, false, 0, true, false},
+    {false, true, 0, false, true},
+    {false, true, 1, true, false},
+};
+
+TEST(Preview, FacesAndFit)
+{
+    constexpr int kSize = 64;
+    for (const PictureCase& test : kPictures)
+    {
+        SCOPED_TRACE(testing::Message() << "flip " << test.flip << " both " << test.both << " view " << test.view);
+        LoadedModel loaded(fixtures::BuildModelFile({Cube()}));
+        const CRasterImage picture = RenderPreview(loaded.model, kSize, test.flip, test.both);
+        int culled = 0, drawn = 0, background = 0;
+        for (int y = 0; y < kSize; ++y)
+            for (int x = test.view * kSize; x < (test.view + 1) * kSize; ++x)
+            {
+                const RgbColour pixel = picture.GetPixel(x, y);
+                ++(pixel == kPreviewBackground ? background : pixel.red > pixel.green ? culled : drawn);
+            }
+        EXPECT_EQ(culled > 0, test.culled);
+        EXPECT_EQ(drawn > 0, test.drawn);
+        EXPECT_LT(background, kSize * kSize / 2); // the cube fills most of the view
+    }
+}
+
+// The width and height in a PNG's header (each below 65,536); 0 x 0 when
+// there is no picture.
+std::string PictureSize(std::string png)
+{
+    png.resize(std::max<std::size_t>(png.size(), 24));
+    const auto number = [&](int at) { return std::to_string(std::uint8_t(png[at]) << 8 | std::uint8_t(png[at + 1])); };
+    return number(18) + " x " + number(22);
+}
+
+TEST(Preview, Thumbnailer)
+{
+    TemporaryFolder folder;
+    const std::string input = folder / "my ship.3ds", output = folder / "thumb nail.png";
+    WriteModel(input, {Cube()});
+    const std::string entry = ReadFile(TESSALINE_SOURCE_DIR "/cli/tessaline.thumbnailer");
+    EXPECT_NE(entry.find("\nMimeType=image/x-3ds;\n"), std::string::npos);
+    // The words of the command line as a file manager fills them in.
+    std::istringstream command(entry.substr(entry.find("\nExec=") + 6));
+    std::vector<std::string> arguments;
+    for (std::string word; command >> word && word.find('=') == std::string::npos;)
+        arguments.push_back(word == "tessaline-convert" ? TESSALINE_CONVERT_PATH
+                            : word == "%i" ? input : word == "%o" ? output : word == "%s" ? "128" : word);
+    const Process thumbnail = support::Run(arguments);
+    EXPECT_EQ(thumbnail.status, 0);
+    EXPECT_EQ(thumbnail.err, input + " -> " + output + "\n");
+    EXPECT_EQ(PictureSize(ReadFile(output)), "128 x 128");
+    // Side by side; and a failure names the input and leaves no picture.
+    support::Run({TESSALINE_CONVERT_PATH, "--preview", output, "--preview-both", "--size=40", input});
+    EXPECT_EQ(PictureSize(ReadFile(output)), "80 x 40");
+    WriteFile(input, "not a model");
+    const Process failed = support::Run({TESSALINE_CONVERT_PATH, "--preview", folder / "x.png", input});
+    EXPECT_EQ(failed.err, "tessaline-convert: " + input +
+                              ": Error reading input file, it does not appear to be a true .3DS file.\n");
+    EXPECT_EQ(folder.List(), std::set<std::string>({"my ship.3ds", "thumb nail.png"}));
+}
+} // namespace
