@@ -7,6 +7,7 @@
 #include "platform/interrupt_cleanup.h"
 #include "platform/version.h"
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -43,18 +44,21 @@ ConversionRequest MakeRequest(const ConvertOptions& options, const std::string& 
     return request;
 }
 
-// Each file has a model of its own. At most `jobs` files are between their
-// start and the moment their text is written; the rest of the threads wait
-// for the disk.
+// Each file has a model of its own. -j is the budget of working threads:
+// up to that many files are between their start and the moment their text
+// is written, and fewer files than that share the rest among them. The
+// other threads only wait for the disk.
 int ConvertAll(const ConvertOptions& options)
 {
     const unsigned jobs = options.jobs != 0 ? options.jobs : DefaultJobCount();
-    COrderedSlots converting(jobs);
+    const auto filesAtOnce = static_cast<unsigned>(std::min<std::size_t>(jobs, options.inputs.size()));
+    COrderedSlots converting(filesAtOnce);
     std::atomic<std::size_t> failed{0};
-    RunTasks(options.inputs.size(), jobs + kDiskWaitThreads, [&](std::size_t index) {
+    RunTasks(options.inputs.size(), filesAtOnce + kDiskWaitThreads, [&](std::size_t index) {
         const std::string& input = options.inputs[index];
         CTerminalStatus status(input, options.verbosity);
         ConversionRequest request = MakeRequest(options, input);
+        request.threads = std::max(jobs / filesAtOnce, 1u);
         converting.Enter(index);
         bool holding = true;
         request.onWritten = [&] {

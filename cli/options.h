@@ -38,7 +38,7 @@ struct ConvertOptions
     std::optional<std::string> output;
     std::optional<std::string> outputFolder;
     std::string textureName; // --texture; empty: from the output name
-    unsigned jobs = 0;       // -j: files converted at once; 0 for one per core
+    unsigned jobs = 0;       // -j: working threads, shared by the files converted at once; 0 for one per core
     Verbosity verbosity = Verbosity::Normal;
     std::vector<std::string> inputs; // "-" reads standard input
 };

@@ -31,6 +31,7 @@ struct ConversionRequest
     bool writeStandardOutput = false; // write the model text to standard output; outputPath unused
     std::string textureName;          // written on every object; empty: from the output name
     FrameRange frameRange;            // ExportFrames only
+    unsigned threads = 0;             // ConvertModel's threads for one file; 0 for one per core
     // ConvertModel only: called once the text is written and before it is
     // flushed to disk, so that a batch can start on its next file meanwhile.
     std::function<void()> onWritten;

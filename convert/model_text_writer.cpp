@@ -177,3 +177,11 @@ void AppendModelText(CModelSource& model, const std::string& textureName, bool f
     CStringSink sink(out);
     WriteModelText(model, textureName, flip, sink);
 }
+
+void AppendObjectText(const ModelObject& object, const std::string& textureName, bool flip, std::string& out)
+{
+    CStringSink sink(out);
+    CModelTextWriter writer(sink, textureName, flip);
+    writer.WriteObject(object);
+    writer.Finish();
+}

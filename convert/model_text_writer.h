@@ -31,6 +31,8 @@ public:
     // whole name set the texture and effect flags. The object must be well
     // formed (IsWellFormed) and have its vertex normals.
     void WriteObject(const ModelObject& object);
+    // Text made elsewhere, such as by AppendObjectText, written as it is.
+    void WriteText(std::string_view text) { Append(text); }
     // Hands the rest of the buffer to the sink. False when any write to the
     // sink failed; nothing more is written after the first failure.
     bool Finish();
@@ -61,3 +63,6 @@ bool WriteModelText(CModelSource& model, const std::string& textureName, bool fl
 
 // The same text, appended to out.
 void AppendModelText(CModelSource& model, const std::string& textureName, bool flip, std::string& out);
+
+// The lines of one object, as WriteObject writes them, appended to out.
+void AppendObjectText(const ModelObject& object, const std::string& textureName, bool flip, std::string& out);
