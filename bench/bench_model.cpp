@@ -107,6 +107,8 @@ fixtures::Mesh MakeGridMesh(std::uint32_t objectIndex, const BenchModelShape& sh
     mesh.name = "Mesh" + std::to_string(objectIndex) + "_T";
     AddVertices(mesh, objectIndex, vertexCount, grid);
     AddFaces(mesh, vertexCount, grid, FaceLimit(shape));
+    if (!shape.materialGroups)
+        return mesh;
 
     fixtures::MaterialGroup group;
     group.name = "skin1t";

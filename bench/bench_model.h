@@ -26,6 +26,7 @@ struct BenchModelShape
     std::uint32_t verticesPerObject = 32768; // 3 to 65535
     // 0 for every face the grid has; the count is cut to 65535 in any case.
     std::uint32_t maxFacesPerObject = 0;
+    bool materialGroups = true; // one group naming every face, or none
 };
 
 struct GridSize

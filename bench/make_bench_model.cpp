@@ -1,6 +1,6 @@
 // Writes a large deterministic .3DS model for benchmarks and scaling runs:
 //
-//   tessaline-make-bench-model OUTPUT [--objects N] [--vertices V] [--faces F]
+//   tessaline-make-bench-model OUTPUT [--objects N] [--vertices V] [--faces F] [--no-groups]
 //
 // N objects (default 16) of V vertices each (default 32768, at most 65535),
 // each with every face its grid gives, cut to F faces when F is given.
@@ -27,6 +27,11 @@ bool ParseArguments(int argc, char** argv, const char*& outputPath, bench::Bench
     {
         const std::string_view argument = argv[i];
         std::uint32_t* target = nullptr;
+        if (argument == "--no-groups")
+        {
+            shape.materialGroups = false;
+            continue;
+        }
         if (argument == "--objects")
             target = &shape.objectCount;
         else if (argument == "--vertices")
@@ -52,7 +57,7 @@ int main(int argc, char** argv)
     shape.objectCount = 16;
     if (!ParseArguments(argc, argv, outputPath, shape))
     {
-        std::fprintf(stderr, "Usage: %s OUTPUT [--objects N] [--vertices V (4 to 65535)] [--faces F]\n", argv[0]);
+        std::fprintf(stderr, "Usage: %s OUTPUT [--objects N] [--vertices V (4 to 65535)] [--faces F] [--no-groups]\n", argv[0]);
         return 2;
     }
     const std::vector<std::uint8_t> bytes = bench::BuildBenchModel(shape);
