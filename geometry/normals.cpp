@@ -1,13 +1,14 @@
 #include "geometry/normals.h"
 
 #include "geometry/vector_ops.h"
+#include "platform/memory_advice.h"
 
 #include <cassert>
 
 void ComputeObjectFaceNormals(ModelObject& object)
 {
     assert(IsWellFormed(object));
-    object.faceNormals.assign(object.faceCount, ModelVertex{});
+    ReserveFresh(object.faceNormals, object.faceCount);
     for (std::uint32_t k = 0; k < object.faceCount; ++k)
     {
         const ModelFace& face = object.faces[k];
@@ -18,7 +19,7 @@ void ComputeObjectFaceNormals(ModelObject& object)
         ModelVertex edge2;
         VectorSubtract(p0, p1, &edge1);
         VectorSubtract(p0, p2, &edge2);
-        VectorUnitCross(edge1, edge2, &object.faceNormals[k]);
+        VectorUnitCross(edge1, edge2, &object.faceNormals.emplace_back());
     }
 }
 
@@ -28,7 +29,8 @@ void ComputeObjectFaceNormals(ModelObject& object)
 void ComputeObjectVertexNormals(ModelObject& object)
 {
     assert(IsWellFormed(object) && object.faceNormals.size() == object.faceCount);
-    object.vertexNormals.assign(object.vertexCount, ModelVertex{});
+    ReserveFresh(object.vertexNormals, object.vertexCount);
+    object.vertexNormals.resize(object.vertexCount);
     for (std::uint32_t l = 0; l < object.faceCount; ++l)
     {
         const std::int32_t* index = object.faces[l].index;

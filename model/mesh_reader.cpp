@@ -1,6 +1,7 @@
 #include "model/face_attributes.h"
 #include "model/load_state.h"
 #include "model/model_3ds.h"
+#include "platform/memory_advice.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -96,12 +97,9 @@ int CModel3DS::ReadVertexList(CByteCursor chunk)
         return 0;
     }
     object->vertexCount = count;
-    object->vertices.resize(count);
-    for (ModelVertex& vertex : object->vertices)
-    {
-        vertex = ModelVertex{LoadFloat(records), LoadFloat(records + 4), LoadFloat(records + 8), 0.0f, 0.0f};
-        records += record_size::kVertex;
-    }
+    ReserveFresh(object->vertices, count);
+    for (std::uint32_t i = 0; i < count; ++i, records += record_size::kVertex)
+        object->vertices.push_back({LoadFloat(records), LoadFloat(records + 4), LoadFloat(records + 8), 0.0f, 0.0f});
     return 1;
 }
 
@@ -115,13 +113,15 @@ int CModel3DS::ReadFaceList(CByteCursor chunk)
     if (!OpenList(chunk, record_size::kFace, count, records))
         return 0;
     object->faceCount = count;
-    object->faces.assign(count, ModelFace{});
-    for (ModelFace& face : object->faces)
+    // Appended rather than filled in place: the records are large, and each
+    // byte of them is then written once.
+    ReserveFresh(object->faces, count);
+    for (std::uint32_t i = 0; i < count; ++i, records += record_size::kFace) // the flags word is dropped
     {
+        ModelFace& face = object->faces.emplace_back();
         face.index[0] = LoadWord(records);
         face.index[1] = LoadWord(records + 2);
         face.index[2] = LoadWord(records + 4);
-        records += record_size::kFace; // the flags word is dropped
     }
 
     // Nested chunks follow the faces; only material groups are read.

@@ -1,5 +1,7 @@
 #include "platform/input_file.h"
 
+#include "platform/memory_advice.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -47,10 +49,11 @@ bool CInputFile::Open(const std::string& path)
         return false;
     }
     // A file too large for memory is one that cannot be read, not a crash.
-    std::vector<std::uint8_t> bytes;
+    ByteBuffer bytes;
     try
     {
-        bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(info.st_size, kLongestReachable)));
+        ReserveFresh(bytes, static_cast<std::size_t>(std::min<std::uint64_t>(info.st_size, kLongestReachable)));
+        bytes.resize(bytes.capacity());
     }
     catch (const std::bad_alloc&)
     {
@@ -59,11 +62,16 @@ bool CInputFile::Open(const std::string& path)
     }
     if (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
         return false;
-    OpenMemory(std::move(bytes));
+    Adopt(std::move(bytes));
     return true;
 }
 
 void CInputFile::OpenMemory(std::vector<std::uint8_t> bytes)
+{
+    Adopt(ByteBuffer(bytes.begin(), bytes.end()));
+}
+
+void CInputFile::Adopt(ByteBuffer bytes)
 {
     m_bytes = std::move(bytes);
     m_nPosition = 0;
@@ -134,7 +142,7 @@ bool CInputFile::OpenStandardInput()
         if (position >= 0 && position < info.st_size)
             expected = static_cast<std::uint64_t>(info.st_size - position) + 1; // + 1 to see the end at once
     }
-    std::vector<std::uint8_t> bytes;
+    ByteBuffer bytes;
     std::size_t length = 0;
     try
     {
@@ -172,6 +180,6 @@ bool CInputFile::OpenStandardInput()
             return false;
     }
     bytes.resize(length);
-    OpenMemory(std::move(bytes));
+    Adopt(std::move(bytes));
     return true;
 }

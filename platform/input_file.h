@@ -3,7 +3,26 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <memory>
+#include <utility>
 #include <vector>
+
+// An allocator whose new elements are left uninitialised: a file's bytes are
+// read straight into them, so zeroing them first would only cost time.
+template <typename T>
+struct UninitializedAllocator : std::allocator<T>
+{
+    template <typename U, typename... Arguments>
+    void construct(U* where, Arguments&&... arguments)
+    {
+        if constexpr (sizeof...(Arguments) == 0)
+            ::new (static_cast<void*>(where)) U;
+        else
+            ::new (static_cast<void*>(where)) U(std::forward<Arguments>(arguments)...);
+    }
+};
+
+using ByteBuffer = std::vector<std::uint8_t, UninitializedAllocator<std::uint8_t>>;
 
 // A read-only file served from memory: the whole file is read once when it is
 // opened, and every later read is a bounds-checked copy out of that buffer.
@@ -46,7 +65,9 @@ public:
     const std::uint8_t* Data() const { return m_bytes.data(); }
 
 private:
-    std::vector<std::uint8_t> m_bytes;
+    void Adopt(ByteBuffer bytes);
+
+    ByteBuffer m_bytes;
     std::uint64_t m_nPosition = 0;
     std::uint64_t m_nReads = 0;
 };

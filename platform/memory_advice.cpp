@@ -1,0 +1,19 @@
+#include "platform/memory_advice.h"
+
+#include <cstdint>
+
+#include <sys/mman.h>
+
+namespace
+{
+constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
+}
+
+void AdviseHugePages(void* data, std::size_t bytes)
+{
+    const auto start = reinterpret_cast<std::uintptr_t>(data);
+    const std::uintptr_t first = (start + kHugePage - 1) & ~(kHugePage - 1);
+    const std::uintptr_t end = (start + bytes) & ~(kHugePage - 1);
+    if (data != nullptr && end > first)
+        madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+// Asks the system to back the whole 2 MiB pages inside [data, data + bytes)
+// with huge pages, so that filling a large array takes a few page faults
+// instead of one per 4 KiB. Call it before the memory is first written;
+// where the system cannot, nothing changes.
+void AdviseHugePages(void* data, std::size_t bytes);
+
+// Empties the array and makes room for count elements, advised as above;
+// the caller then appends them, so each byte is written once.
+template <typename T, typename Allocator>
+void ReserveFresh(std::vector<T, Allocator>& array, std::size_t count)
+{
+    array.clear();
+    array.reserve(count);
+    AdviseHugePages(array.data(), count * sizeof(T));
+}
