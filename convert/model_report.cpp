@@ -18,8 +18,8 @@ constexpr double kPositionScale = 0.04f;
 template <std::size_t Axes>
 struct Range
 {
-    std::array<double, Axes> low;
-    std::array<double, Axes> high;
+    std::array<double, Axes> low{};
+    std::array<double, Axes> high{};
     bool empty = true;
 
     void Add(const std::array<double, Axes>& value)
