@@ -5,10 +5,16 @@
 #include "convert/run_steps.h"
 #include "geometry/normals.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace
 {
-// The normals of an object, then its lines; afterwards it keeps only its cut
-// name, as the writer takes the flags from the whole name.
+// Stretches of a few hundred kilobytes of text each.
+constexpr std::size_t kVerticesPerStretch = 8192;
+constexpr std::size_t kFacesPerStretch = 16384;
+
+// What the lines of an object need besides the object.
 void PrepareObject(ModelObject& object)
 {
     ComputeObjectFaceNormals(object);
@@ -19,7 +25,9 @@ void WriteObjects(CModel3DS& model, unsigned threads, const std::string& texture
                   CModelTextWriter& writer)
 {
     const int objectCount = model.GetObjectCount();
-    if (threads <= 1 || objectCount <= 1)
+    // Once written, each object keeps only its cut name; the writer takes
+    // the flags from the whole name.
+    if (threads <= 1)
     {
         for (int i = 0; i < objectCount; ++i)
         {
@@ -30,17 +38,32 @@ void WriteObjects(CModel3DS& model, unsigned threads, const std::string& texture
         }
         return;
     }
-    // Objects are independent: each is prepared and formatted on a thread of
-    // its own and written in order, so the text is the same as on one thread.
+    // Objects are independent: each gets its normals on a thread of its
+    // own. Then their lines are formatted in stretches on the threads and
+    // written in order, so the text is the same as on one thread, and one
+    // large object keeps every thread busy too.
     MakeTextsInOrder(
         static_cast<std::size_t>(objectCount), threads,
+        [&](std::size_t index, std::string&) { PrepareObject(*model.GetObject(static_cast<int>(index))); },
+        [](const std::string&) {});
+    std::vector<std::pair<int, ObjectLines>> stretches;
+    for (int i = 0; i < objectCount; ++i)
+    {
+        const ModelObject& object = *model.GetObject(i);
+        for (std::size_t first = 0; first == 0 || first < object.vertexCount; first += kVerticesPerStretch)
+            stretches.push_back({i, {first == 0, first, std::min<std::size_t>(first + kVerticesPerStretch, object.vertexCount), 0, 0}});
+        for (std::size_t first = 0; first < object.faceCount; first += kFacesPerStretch)
+            stretches.push_back({i, {false, 0, 0, first, std::min<std::size_t>(first + kFacesPerStretch, object.faceCount)}});
+    }
+    MakeTextsInOrder(
+        stretches.size(), threads,
         [&](std::size_t index, std::string& text) {
-            ModelObject& object = *model.GetObject(static_cast<int>(index));
-            PrepareObject(object);
-            AppendObjectText(object, textureName, flip, text);
-            object.name = SplitObjectName(object.name).name;
+            const auto& [object, lines] = stretches[index];
+            AppendObjectLines(*model.GetObject(object), lines, textureName, flip, text);
         },
         [&](const std::string& text) { writer.WriteText(text); });
+    for (int i = 0; i < objectCount; ++i)
+        model.GetObject(i)->name = SplitObjectName(model.GetObject(i)->name).name;
 }
 } // namespace
 

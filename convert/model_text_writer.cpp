@@ -64,18 +64,22 @@ void CModelTextWriter::WriteHeader(int objectCount)
 
 void CModelTextWriter::WriteObject(const ModelObject& object)
 {
+    WriteObjectStart(object);
+    WriteVertexLines(object, 0, object.vertexCount);
+    WriteFaceLines(object, 0, object.faceCount);
+}
+
+void CModelTextWriter::WriteObjectStart(const ModelObject& object)
+{
     if (m_bFailed)
         return;
     assert(IsWellFormed(object) && object.vertexNormals.size() == object.vertexCount);
     const ObjectLabel label = SplitObjectName(object.name);
-    const std::size_t vertexCount = object.vertexCount;
-    const std::size_t faceCount = object.faceCount;
-
     Append(label.name);
     Append("\n1\n1\n");
-    AppendInteger(static_cast<long long>(vertexCount));
+    AppendInteger(static_cast<long long>(object.vertexCount));
     Append(",1,");
-    AppendInteger(static_cast<long long>(faceCount));
+    AppendInteger(static_cast<long long>(object.faceCount));
     Append(",0\n1.0,1.0,64.0,");
     AppendInteger(label.textureFlag);
     Append(",");
@@ -83,12 +87,22 @@ void CModelTextWriter::WriteObject(const ModelObject& object)
     Append(",");
     Append(m_strTextureName);
     Append("\n");
+}
 
-    for (std::size_t i = 0; i < vertexCount && !m_bFailed; ++i)
+void CModelTextWriter::WriteVertexLines(const ModelObject& object, std::size_t first, std::size_t last)
+{
+    assert(first <= last && last <= object.vertexCount && object.vertexNormals.size() == object.vertexCount);
+    for (std::size_t i = first; i < last && !m_bFailed; ++i)
         WriteVertexLine(object.vertices[i], object.vertexNormals[i]);
-    if (faceCount > 0)
-        m_indexText.Prepare(vertexCount);
-    for (std::size_t i = 0; i < faceCount && !m_bFailed; ++i)
+}
+
+void CModelTextWriter::WriteFaceLines(const ModelObject& object, std::size_t first, std::size_t last)
+{
+    assert(first <= last && last <= object.faceCount && IsWellFormed(object));
+    if (first == last)
+        return;
+    m_indexText.Prepare(object.vertexCount);
+    for (std::size_t i = first; i < last && !m_bFailed; ++i)
         WriteFaceLine(object.faces[i]);
 }
 
@@ -178,10 +192,14 @@ void AppendModelText(CModelSource& model, const std::string& textureName, bool f
     WriteModelText(model, textureName, flip, sink);
 }
 
-void AppendObjectText(const ModelObject& object, const std::string& textureName, bool flip, std::string& out)
+void AppendObjectLines(const ModelObject& object, const ObjectLines& lines, const std::string& textureName, bool flip,
+                       std::string& out)
 {
     CStringSink sink(out);
     CModelTextWriter writer(sink, textureName, flip);
-    writer.WriteObject(object);
+    if (lines.start)
+        writer.WriteObjectStart(object);
+    writer.WriteVertexLines(object, lines.firstVertex, lines.lastVertex);
+    writer.WriteFaceLines(object, lines.firstFace, lines.lastFace);
     writer.Finish();
 }

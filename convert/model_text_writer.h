@@ -31,6 +31,12 @@ public:
     // whole name set the texture and effect flags. The object must be well
     // formed (IsWellFormed) and have its vertex normals.
     void WriteObject(const ModelObject& object);
+    // WriteObject in parts, for writers that share one object: the five
+    // lines that begin it, and its vertex and face lines from first up to
+    // last.
+    void WriteObjectStart(const ModelObject& object);
+    void WriteVertexLines(const ModelObject& object, std::size_t first, std::size_t last);
+    void WriteFaceLines(const ModelObject& object, std::size_t first, std::size_t last);
     // Text made elsewhere, such as by AppendObjectText, written as it is.
     void WriteText(std::string_view text) { Append(text); }
     // Hands the rest of the buffer to the sink. False when any write to the
@@ -64,5 +70,17 @@ bool WriteModelText(CModelSource& model, const std::string& textureName, bool fl
 // The same text, appended to out.
 void AppendModelText(CModelSource& model, const std::string& textureName, bool flip, std::string& out);
 
-// The lines of one object, as WriteObject writes them, appended to out.
-void AppendObjectText(const ModelObject& object, const std::string& textureName, bool flip, std::string& out);
+// A stretch of an object's lines: its start when start is set, then vertex
+// and face lines from first up to last.
+struct ObjectLines
+{
+    bool start = false;
+    std::size_t firstVertex = 0;
+    std::size_t lastVertex = 0;
+    std::size_t firstFace = 0;
+    std::size_t lastFace = 0;
+};
+
+// Those lines, as WriteObject writes them, appended to out.
+void AppendObjectLines(const ModelObject& object, const ObjectLines& lines, const std::string& textureName, bool flip,
+                       std::string& out);
