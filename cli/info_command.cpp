@@ -10,7 +10,6 @@
 #include <charconv>
 #include <cstdio>
 #include <string_view>
-#include <system_error>
 #include <utility>
 
 namespace
@@ -31,7 +30,7 @@ public:
     }
     void ShowError(const std::string& text, int systemError) override
     {
-        m_strError = systemError == 0 ? text : text + " (" + std::generic_category().message(systemError) + ")";
+        m_strError = WithSystemReason(text, systemError);
         m_terminal.ShowError(text, systemError);
     }
     void ShowProgress(const std::string& text) override { m_terminal.ShowProgress(text); }

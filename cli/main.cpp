@@ -37,9 +37,6 @@ ConversionRequest MakeRequest(const ConvertOptions& options, const std::string& 
     request.writeStandardOutput = request.outputPath == kStandardStream;
     request.flip = options.flip;
     request.textureName = options.textureName;
-    // Standard input to standard output: no name to take the texture from.
-    if (request.textureName.empty() && request.readStandardInput && request.writeStandardOutput)
-        request.textureName = "model.RAW";
     request.frameRange = options.frameRange;
     return request;
 }

@@ -28,9 +28,14 @@ void CTerminalStatus::ShowMessage(const std::string& text)
 
 void CTerminalStatus::ShowError(const std::string& text, int systemError)
 {
+    ShowMessage(WithSystemReason(text, systemError));
+}
+
+std::string WithSystemReason(const std::string& text, int systemError)
+{
     // No reason is known for some failures, such as an input that is not a
     // regular file.
-    ShowMessage(systemError == 0 ? text : text + " (" + std::generic_category().message(systemError) + ")");
+    return systemError == 0 ? text : text + " (" + std::generic_category().message(systemError) + ")";
 }
 
 void CTerminalStatus::ShowOutputWritten(const std::string& path)

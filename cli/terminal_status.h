@@ -29,6 +29,10 @@ private:
     int m_nOutputs = 0;
 };
 
+// The message with the system's reason for the error in parentheses, or
+// alone when no reason is known (systemError 0).
+std::string WithSystemReason(const std::string& text, int systemError);
+
 // Writes text and a line feed to standard error with a single write where
 // the system allows, so that lines from threads and processes sharing it do
 // not interleave.

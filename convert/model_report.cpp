@@ -1,5 +1,6 @@
 #include "convert/model_report.h"
 
+#include "convert/model_text_writer.h"
 #include "convert/object_name.h"
 #include "convert/output_naming.h"
 #include "convert/run_steps.h"
@@ -11,9 +12,6 @@
 
 namespace
 {
-// The writer's scale; the float nearest to 0.04, as convert/model_text_writer.cpp has it.
-constexpr double kPositionScale = 0.04f;
-
 // The range of values on a few axes, over the values added to it.
 template <std::size_t Axes>
 struct Range
@@ -110,7 +108,10 @@ ObjectReport InspectObject(const ModelObject& object, int index, ModelReport& re
             usedMapping.Add(Mapping(vertex));
         }
         if (std::isfinite(vertex.x) && std::isfinite(vertex.y) && std::isfinite(vertex.z))
-            box.Add({vertex.x * kPositionScale, vertex.z * kPositionScale, vertex.y * kPositionScale});
+        {
+            const double scale = kPositionScale;
+            box.Add({vertex.x * scale, vertex.z * scale, vertex.y * scale});
+        }
         unused += used[i] ? 0 : 1;
         zeroNormals += used[i] && IsZero(object.vertexNormals[i]) ? 1 : 0;
     }
@@ -213,7 +214,6 @@ bool InspectModel(const std::string& inputPath, bool readStandardInput, CStatusS
     // Standard input converts only with -o, which --info does not take; its
     // name when written to standard output stands in.
     request.writeStandardOutput = readStandardInput;
-    request.textureName = readStandardInput ? "model.RAW" : "";
     request.outputPath = readStandardInput ? "" : DefaultOutputName(inputPath);
     OpenedRun run;
     if (!OpenRun(request, status, run))

@@ -10,9 +10,6 @@
 
 namespace
 {
-// The float nearest to 0.04; each product with a float coordinate is exact
-// in double precision.
-constexpr float kPositionScale = 0.04f;
 constexpr std::size_t kRealsPerVertexLine = 8;
 constexpr std::size_t kMaxVertexLineChars = kRealsPerVertexLine * (kMaxRealChars + 1);
 constexpr std::size_t kMaxIntegerChars = 24;

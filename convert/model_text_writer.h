@@ -9,6 +9,10 @@
 #include <memory>
 #include <string>
 
+// Positions are written scaled by the float nearest to 0.04; each product
+// with a float coordinate is exact in double precision.
+inline constexpr float kPositionScale = 0.04f;
+
 // Writes the model text file: a header, then per object five lines, its
 // vertex lines and its face lines. Lines end in a line feed alone; numbers
 // are written independently of the process locale.

@@ -7,7 +7,6 @@
 #include <png.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <thread>
 #include <vector>
@@ -201,12 +200,9 @@ CRasterImage RenderPreview(CModelSource& model, int size, bool flip, bool both)
 bool WritePreview(const PreviewRequest& request, CStatusSink& status)
 {
     OpenedRun run;
-    if (!(request.readStandardInput ? run.input.OpenStandardInput() : run.input.Open(request.inputPath)))
-    {
-        status.ShowError("Error: Could not open Input file: " + request.inputPath, errno);
+    if (!OpenInput(request.inputPath, request.readStandardInput, status, run.input))
         return false;
-    }
-    const bool toStandardOutput = request.outputPath == "-";
+    const std::string outputPath = request.outputPath == "-" ? std::string() : request.outputPath;
     CAtomicOutputFile output;
     {
         std::string statusText;
@@ -214,16 +210,13 @@ bool WritePreview(const PreviewRequest& request, CStatusSink& status)
         if (!LoadRun(model, run, 0, status))
             return false;
         const CRasterImage picture = RenderPreview(model, request.size, request.flip, request.both);
-        if (!(toStandardOutput ? output.CreateStandardOutput() : output.Create(request.outputPath)))
-        {
-            status.ShowError("Error: Could not create Output file: " + request.outputPath, errno);
+        if (!CreateOutput(status, output, outputPath))
             return false;
-        }
         if (!WritePng(picture, output))
         {
             status.ShowMessage("Error: Could not make the picture: out of memory");
             return false;
         }
     }
-    return CommitOutput(status, output, toStandardOutput ? std::string() : request.outputPath);
+    return CommitOutput(status, output, outputPath);
 }

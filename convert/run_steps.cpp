@@ -20,16 +20,14 @@ bool OpenRun(const ConversionRequest& request, CStatusSink& status, OpenedRun& r
         status.ShowMessage("Error: You must specify an input file");
         return false;
     }
-    if (!(request.readStandardInput ? run.input.OpenStandardInput() : run.input.Open(request.inputPath)))
-    {
-        status.ShowError("Error: Could not open Input file: " + request.inputPath, errno);
+    if (!OpenInput(request.inputPath, request.readStandardInput, status, run.input))
         return false;
-    }
     if (request.writeStandardOutput)
     {
         run.finalPath.clear();
-        run.textureName =
-            request.textureName.empty() ? MakeTextureName(request.inputPath) : request.textureName;
+        run.textureName = !request.textureName.empty() ? request.textureName
+                          : request.readStandardInput  ? "model.RAW"
+                                                       : MakeTextureName(request.inputPath);
         return true;
     }
     if (request.outputPath.empty())
@@ -40,6 +38,22 @@ bool OpenRun(const ConversionRequest& request, CStatusSink& status, OpenedRun& r
     run.finalPath = MakeOutputPath(request.outputPath);
     run.textureName = request.textureName.empty() ? MakeTextureName(run.finalPath) : request.textureName;
     return true;
+}
+
+bool OpenInput(const std::string& inputPath, bool readStandardInput, CStatusSink& status, CInputFile& input)
+{
+    if (readStandardInput ? input.OpenStandardInput() : input.Open(inputPath))
+        return true;
+    status.ShowError("Error: Could not open Input file: " + inputPath, errno);
+    return false;
+}
+
+bool CreateOutput(CStatusSink& status, CAtomicOutputFile& output, const std::string& path)
+{
+    if (path.empty() ? output.CreateStandardOutput() : output.Create(path))
+        return true;
+    status.ShowError("Error: Could not create Output file: " + OutputName(path), errno);
+    return false;
 }
 
 bool LoadRun(CModel3DS& model, OpenedRun& run, int mode, CStatusSink& status)
@@ -54,11 +68,8 @@ bool WriteOutput(CStatusSink& status, CAtomicOutputFile& output, const std::stri
                  const std::string& textureName, bool flip, int objectCount,
                  const std::function<void(CModelTextWriter&)>& writeObjects)
 {
-    if (!(path.empty() ? output.CreateStandardOutput() : output.Create(path)))
-    {
-        status.ShowError("Error: Could not create Output file: " + OutputName(path), errno);
+    if (!CreateOutput(status, output, path))
         return false;
-    }
     CModelTextWriter writer(output, textureName, flip);
     writer.WriteHeader(objectCount);
     writeObjects(writer);

@@ -19,8 +19,17 @@ struct OpenedRun
     CInputFile input;
 };
 
-// Opens the input and names the output and its texture.
+// Opens the input and names the output and its texture. Standard input
+// written to standard output has no name to take the texture from: it is
+// then "model.RAW" unless the request names one.
 bool OpenRun(const ConversionRequest& request, CStatusSink& status, OpenedRun& run);
+
+// Reads the input file (or standard input) whole; inputPath names it in the
+// message of a failure.
+bool OpenInput(const std::string& inputPath, bool readStandardInput, CStatusSink& status, CInputFile& input);
+
+// Creates the output at path, or on standard output when path is empty.
+bool CreateOutput(CStatusSink& status, CAtomicOutputFile& output, const std::string& path);
 
 // Shows "Loading model..." and loads the input in the given mode; the input
 // is closed afterwards, since the model holds all it needs.
