@@ -10,9 +10,11 @@
 
 namespace
 {
-// Stretches of a few hundred kilobytes of text each.
-constexpr std::size_t kVerticesPerStretch = 8192;
-constexpr std::size_t kFacesPerStretch = 16384;
+// Stretches of about a hundred kilobytes of text each: the few buffers in
+// flight are reused from stretch to stretch, so their pages are soon all in
+// memory and few page faults remain.
+constexpr std::size_t kVerticesPerStretch = 2048;
+constexpr std::size_t kFacesPerStretch = 4096;
 
 // What the lines of an object need besides the object.
 void PrepareObject(ModelObject& object)

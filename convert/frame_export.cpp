@@ -86,7 +86,7 @@ bool ChooseFrames(CModel3DS& model, FrameSequence sequence, const FrameRange& ra
     return true;
 }
 
-bool SameVertices(const std::vector<ModelVertex>& a, const std::vector<ModelVertex>& b)
+bool SameVertices(const ModelVertices& a, const ModelVertices& b)
 {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const ModelVertex& p, const ModelVertex& q) {
         return p.x == q.x && p.y == q.y && p.z == q.z;
@@ -120,7 +120,7 @@ bool ExportFrames(const ConversionRequest& request, FrameSequence sequence, CSta
         return false;
 
     // Real files often animate nothing; the first frame's vertices tell.
-    std::vector<ModelVertex> firstVertices;
+    ModelVertices firstVertices;
     bool moves = false;
     for (int i = 0; i < frames.count; ++i)
     {

@@ -17,12 +17,20 @@ class COrderedTexts
 public:
     COrderedTexts(std::size_t count, std::size_t window) : m_texts(count), m_ready(count, 0), m_nWindow(window) {}
 
-    // The next item to make, once it is within the window; count when none is left.
-    std::size_t Take()
+    // The next item to make, once it is within the window, with an empty
+    // text to make it in; count when none is left.
+    std::size_t Take(std::string& text)
     {
         std::unique_lock lock(m_mutex);
         m_changed.wait(lock, [&] { return m_nNext >= m_texts.size() || m_nNext < m_nConsumed + m_nWindow; });
-        return m_nNext < m_texts.size() ? m_nNext++ : m_texts.size();
+        if (m_nNext >= m_texts.size())
+            return m_texts.size();
+        if (!m_spare.empty())
+        {
+            text = std::move(m_spare.back());
+            m_spare.pop_back();
+        }
+        return m_nNext++;
     }
 
     void Put(std::size_t index, std::string text)
@@ -35,7 +43,8 @@ public:
         m_changed.notify_all();
     }
 
-    // Waits for the item, hands it over and frees it.
+    // Waits for the item and hands it over; its text is then emptied for
+    // another item, whose pages are already in memory.
     void Consume(std::size_t index, const std::function<void(const std::string&)>& consume)
     {
         std::string text;
@@ -45,9 +54,11 @@ public:
             text = std::move(m_texts[index]);
         }
         consume(text);
+        text.clear();
         {
             const std::lock_guard lock(m_mutex);
             ++m_nConsumed;
+            m_spare.push_back(std::move(text));
         }
         m_changed.notify_all();
     }
@@ -56,6 +67,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<std::string> m_texts;
+    std::vector<std::string> m_spare;
     std::vector<char> m_ready;
     std::size_t m_nWindow;
     std::size_t m_nNext = 0;
@@ -90,9 +102,12 @@ void MakeTextsInOrder(std::size_t count, unsigned threads, const std::function<v
         try
         {
             makers.emplace_back([&] {
-                for (std::size_t index = texts.Take(); index < count; index = texts.Take())
+                for (;;)
                 {
                     std::string text;
+                    const std::size_t index = texts.Take(text);
+                    if (index >= count)
+                        break;
                     make(index, text);
                     texts.Put(index, std::move(text));
                 }

@@ -59,8 +59,7 @@ ModelVertex PlaceVertex(const ModelVertex& stored, const ModelVertex& pivot, con
                        stored.v};
 }
 
-void AppendPlacedObject(const ModelObject& object, int frame, std::vector<ModelVertex>& vertices,
-                        std::vector<ModelFace>& faces)
+void AppendPlacedObject(const ModelObject& object, int frame, ModelVertices& vertices, ModelFaces& faces)
 {
     const ModelVertex& offset = KeyAt(object.positionKeys, frame);
     const ModelVertex& scale = KeyAt(object.scaleKeys, frame);
@@ -120,7 +119,7 @@ void CModel3DS::BuildMorphFrame(int frame, ModelObject* out)
     assert(IsWellFormed(source));
     out->name += source.name;
     out->vertices = source.vertices;
-    std::vector<ModelFace> faces;
+    ModelFaces faces(out->faces.get_allocator());
     faces.reserve(source.faces.size());
     for (const ModelFace& face : source.faces)
         faces.push_back(CopyFace(face, 0));
@@ -138,8 +137,8 @@ void CModel3DS::BuildKeyframedFrame(int frame, ModelObject* out)
         vertexTotal += object.vertices.size();
         faceTotal += object.faces.size();
     }
-    std::vector<ModelVertex> vertices;
-    std::vector<ModelFace> faces;
+    ModelVertices vertices(out->vertices.get_allocator());
+    ModelFaces faces(out->faces.get_allocator());
     vertices.reserve(vertexTotal);
     faces.reserve(faceTotal);
     for (const ModelObject& object : m_pObjects)

@@ -2,6 +2,7 @@
 
 #include "model/model_source.h"
 #include "model/status_sink.h"
+#include "platform/bulk_memory.h"
 
 #include <cstdint>
 #include <string>
@@ -108,6 +109,8 @@ private:
     int m_nObjects = 0;
     int m_nCurrent = -1;
     int m_nNodeObject = 0;
+    // The objects' mesh arrays, freed at once; it outlives the objects.
+    CBulkMemory m_meshMemory;
     std::vector<ModelObject> m_pObjects;
     std::vector<ModelObject*> m_ppSorted;
     std::vector<bool> m_objectNameCut; // by object index, filled by the reading pass

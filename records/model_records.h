@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory_resource>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,11 @@ struct ModelFace
     std::uint8_t valueC = 0;
 };
 
+// The mesh arrays of an object may take their memory from the model that
+// holds it (see ObjectIn); a copy takes its own.
+using ModelVertices = std::pmr::vector<ModelVertex>;
+using ModelFaces = std::pmr::vector<ModelFace>;
+
 // One mesh object. A record that no chunk filled is empty rather than
 // undefined. After a successful load every object is well formed (see
 // IsWellFormed) and each key array has one slot per frame of the keyframe
@@ -40,16 +46,33 @@ struct ModelObject
     std::int32_t valid = 0;
     std::string name;
     std::uint32_t vertexCount = 0;
-    std::vector<ModelVertex> vertices;
+    ModelVertices vertices;
     std::uint32_t faceCount = 0;
-    std::vector<ModelFace> faces;
-    std::vector<ModelVertex> vertexNormals;
-    std::vector<ModelVertex> faceNormals;
+    ModelFaces faces;
+    ModelVertices vertexNormals;
+    ModelVertices faceNormals;
     ModelVertex pivot;
     std::vector<ModelVertex> positionKeys;
     std::vector<ModelVertex> scaleKeys;
     std::vector<ModelVertex> rotationKeys;
 };
+
+// An empty object whose mesh arrays take their memory from memory.
+inline ModelObject ObjectIn(std::pmr::memory_resource* memory)
+{
+    return ModelObject{.valid = 0,
+                       .name = {},
+                       .vertexCount = 0,
+                       .vertices = ModelVertices(memory),
+                       .faceCount = 0,
+                       .faces = ModelFaces(memory),
+                       .vertexNormals = ModelVertices(memory),
+                       .faceNormals = ModelVertices(memory),
+                       .pivot = {},
+                       .positionKeys = {},
+                       .scaleKeys = {},
+                       .rotationKeys = {}};
+}
 
 // What a successful load guarantees for every object, and what the normals,
 // the writer and the frame builder rely on (they assert it rather than check

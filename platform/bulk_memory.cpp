@@ -1,0 +1,89 @@
+#include "platform/bulk_memory.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <new>
+
+#include <sys/mman.h>
+
+namespace
+{
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+// Blocks from this size up are mapped in huge pages; smaller ones come from
+// the heap. A huge page costs 2 MiB of zeroing at its first touch, which a
+// small model would not repay.
+constexpr std::size_t kSmallestMapped = std::size_t{4} << 20;
+constexpr std::size_t kSmallestBlock = std::size_t{64} << 10;
+
+std::size_t RoundUp(std::size_t value, std::size_t step)
+{
+    return (value + step - 1) / step * step;
+}
+} // namespace
+
+CBulkMemory::~CBulkMemory()
+{
+    FreeBlocks();
+}
+
+void CBulkMemory::Release(std::size_t expectedBytes)
+{
+    const std::lock_guard lock(m_mutex);
+    FreeBlocks();
+    m_nNextBlock = std::max(expectedBytes, kSmallestBlock);
+}
+
+void CBulkMemory::FreeBlocks()
+{
+    for (const Block& block : m_blocks)
+    {
+        if (block.mapped)
+            munmap(block.start, block.size);
+        else
+            ::operator delete(block.start);
+    }
+    m_blocks.clear();
+    m_pNext = m_pEnd = nullptr;
+}
+
+void* CBulkMemory::do_allocate(std::size_t bytes, std::size_t alignment)
+{
+    const std::lock_guard lock(m_mutex);
+    auto start = RoundUp(reinterpret_cast<std::uintptr_t>(m_pNext), alignment);
+    if (m_pNext == nullptr || start + bytes > reinterpret_cast<std::uintptr_t>(m_pEnd) ||
+        start + bytes < start)
+    {
+        if (bytes > SIZE_MAX - alignment - kHugePage * 2)
+            throw std::bad_alloc();
+        AddBlock(bytes + alignment);
+        start = RoundUp(reinterpret_cast<std::uintptr_t>(m_pNext), alignment);
+    }
+    m_pNext = reinterpret_cast<char*>(start + bytes);
+    return reinterpret_cast<void*>(start);
+}
+
+void CBulkMemory::AddBlock(std::size_t bytes)
+{
+    const std::size_t size = std::max({bytes, m_nNextBlock, kSmallestBlock});
+    m_nNextBlock = size * 2; // an estimate that fell short grows geometrically
+    m_blocks.reserve(m_blocks.size() + 1); // so that recording the block cannot throw
+    if (size < kSmallestMapped)
+    {
+        void* start = ::operator new(size);
+        m_blocks.push_back({start, size, false});
+        m_pNext = static_cast<char*>(start);
+        m_pEnd = m_pNext + size;
+        return;
+    }
+    // Mapped with a huge page of slack, so that the block can start on a
+    // huge page boundary and end on one.
+    const std::size_t usable = RoundUp(size, kHugePage);
+    const std::size_t mappedSize = usable + kHugePage;
+    void* mapped = mmap(nullptr, mappedSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED)
+        throw std::bad_alloc();
+    m_blocks.push_back({mapped, mappedSize, true});
+    m_pNext = reinterpret_cast<char*>(RoundUp(reinterpret_cast<std::uintptr_t>(mapped), kHugePage));
+    m_pEnd = m_pNext + usable;
+    madvise(m_pNext, usable, MADV_HUGEPAGE); // where the system cannot, 4 KiB pages serve
+}
