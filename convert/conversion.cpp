@@ -49,19 +49,23 @@ void WriteObjects(CModel3DS& model, unsigned threads, const std::string& texture
         [&](std::size_t index, std::string&) { PrepareObject(*model.GetObject(static_cast<int>(index))); },
         [](const std::string&) {});
     std::vector<std::pair<int, ObjectLines>> stretches;
+    std::size_t mostVertices = 0;
     for (int i = 0; i < objectCount; ++i)
     {
         const ModelObject& object = *model.GetObject(i);
+        mostVertices = std::max<std::size_t>(mostVertices, object.vertexCount);
         for (std::size_t first = 0; first == 0 || first < object.vertexCount; first += kVerticesPerStretch)
             stretches.push_back({i, {first == 0, first, std::min<std::size_t>(first + kVerticesPerStretch, object.vertexCount), 0, 0}});
         for (std::size_t first = 0; first < object.faceCount; first += kFacesPerStretch)
             stretches.push_back({i, {false, 0, 0, first, std::min<std::size_t>(first + kFacesPerStretch, object.faceCount)}});
     }
+    CIndexText indices;
+    indices.Prepare(mostVertices);
     MakeTextsInOrder(
         stretches.size(), threads,
         [&](std::size_t index, std::string& text) {
             const auto& [object, lines] = stretches[index];
-            AppendObjectLines(*model.GetObject(object), lines, textureName, flip, text);
+            AppendObjectLines(*model.GetObject(object), lines, textureName, flip, indices, text);
         },
         [&](const std::string& text) { writer.WriteText(text); });
     for (int i = 0; i < objectCount; ++i)

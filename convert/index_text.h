@@ -4,15 +4,13 @@
 #include <cstdint>
 #include <vector>
 
-// Decimal text of the vertex indices 0 to count - 1: every vertex appears in
-// several face lines, and copying prepared text costs less than converting
-// the number each time.
+// Decimal text of the vertex indices 0 to count - 1, made once per object:
+// every vertex appears in several face lines, and copying prepared text costs
+// less than converting the number each time.
 class CIndexText
 {
 public:
     // Makes sure the text of 0 to count - 1 (at most kMaxPrepared) is ready.
-    // The indices of a .3DS object come from one table made once for the
-    // whole process, which every writer on every thread shares.
     void Prepare(std::size_t count);
 
     // Writes value in decimal and returns the end. Writes up to 8 bytes from
@@ -20,8 +18,8 @@ public:
     // needs that much room.
     char* Put(char* out, std::int32_t value) const;
 
-    // Beyond the 65,536 indices of a .3DS object, for merged frames; larger
-    // indices are converted as they come, so a table stays at 8 MB.
+    // Beyond the 65,535 vertices of a .3DS object, for merged frames; larger
+    // indices are converted as they come, so the table stays at 8 MB.
     static constexpr std::size_t kMaxPrepared = std::size_t {1} << 20;
 
 private:
@@ -32,10 +30,5 @@ private:
         char digits[7];
         std::uint8_t length;
     };
-    static void Extend(std::vector<Entry>& entries, std::size_t count);
-    static const std::vector<Entry>& ObjectIndices();
-
-    std::vector<Entry> m_entries; // only for merged frames beyond one object's indices
-    const Entry* m_pTable = nullptr;
-    std::size_t m_nPrepared = 0;
+    std::vector<Entry> m_entries;
 };

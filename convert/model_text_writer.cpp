@@ -42,11 +42,13 @@ char* PutReal(char* out, double value, char separator)
 }
 } // namespace
 
-CModelTextWriter::CModelTextWriter(CByteSink& sink, std::string textureName, bool flip)
+CModelTextWriter::CModelTextWriter(CByteSink& sink, std::string textureName, bool flip,
+                                   const CIndexText* sharedIndices)
     : m_sink(sink)
     , m_strTextureName(std::move(textureName))
     , m_bFlip(flip)
     , m_pBuffer(std::make_unique<char[]>(kBufferSize))
+    , m_pSharedIndices(sharedIndices)
 {
 }
 
@@ -98,7 +100,8 @@ void CModelTextWriter::WriteFaceLines(const ModelObject& object, std::size_t fir
     assert(first <= last && last <= object.faceCount && IsWellFormed(object));
     if (first == last)
         return;
-    m_indexText.Prepare(object.vertexCount);
+    if (m_pSharedIndices == nullptr)
+        m_indexText.Prepare(object.vertexCount);
     for (std::size_t i = first; i < last && !m_bFailed; ++i)
         WriteFaceLine(object.faces[i]);
 }
@@ -123,12 +126,13 @@ void CModelTextWriter::WriteFaceLine(const ModelFace& face)
 {
     const int first = m_bFlip ? 0 : 2;
     const int step = m_bFlip ? 1 : -1;
+    const CIndexText& indices = m_pSharedIndices != nullptr ? *m_pSharedIndices : m_indexText;
     char* out = Reserve(kMaxFaceLineChars);
-    out = m_indexText.Put(out, face.index[first]);
+    out = indices.Put(out, face.index[first]);
     *out++ = ',';
-    out = m_indexText.Put(out, face.index[first + step]);
+    out = indices.Put(out, face.index[first + step]);
     *out++ = ',';
-    out = m_indexText.Put(out, face.index[first + 2 * step]);
+    out = indices.Put(out, face.index[first + 2 * step]);
     *out++ = '\n';
     Commit(out);
 }
@@ -190,10 +194,10 @@ void AppendModelText(CModelSource& model, const std::string& textureName, bool f
 }
 
 void AppendObjectLines(const ModelObject& object, const ObjectLines& lines, const std::string& textureName, bool flip,
-                       std::string& out)
+                       const CIndexText& indices, std::string& out)
 {
     CStringSink sink(out);
-    CModelTextWriter writer(sink, textureName, flip);
+    CModelTextWriter writer(sink, textureName, flip, &indices);
     if (lines.start)
         writer.WriteObjectStart(object);
     writer.WriteVertexLines(object, lines.firstVertex, lines.lastVertex);

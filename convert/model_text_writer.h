@@ -24,8 +24,11 @@ class CModelTextWriter
 public:
     static constexpr std::size_t kBufferSize = 64 * 1024;
 
-    // flip keeps each face's stored winding; otherwise faces are written reversed.
-    CModelTextWriter(CByteSink& sink, std::string textureName, bool flip);
+    // flip keeps each face's stored winding; otherwise faces are written
+    // reversed. Face lines take their index text from sharedIndices when
+    // given (prepared for the largest object, and shared by writers on
+    // several threads), else from the writer's own.
+    CModelTextWriter(CByteSink& sink, std::string textureName, bool flip, const CIndexText* sharedIndices = nullptr);
     ~CModelTextWriter();
     CModelTextWriter(const CModelTextWriter&) = delete;
     CModelTextWriter& operator=(const CModelTextWriter&) = delete;
@@ -65,6 +68,7 @@ private:
     std::unique_ptr<char[]> m_pBuffer;
     std::size_t m_nUsed = 0;
     CIndexText m_indexText;
+    const CIndexText* m_pSharedIndices;
 };
 
 // The whole file for a loaded model with normals, through GetObjectCount and
@@ -85,6 +89,7 @@ struct ObjectLines
     std::size_t lastFace = 0;
 };
 
-// Those lines, as WriteObject writes them, appended to out.
+// Those lines, as WriteObject writes them, appended to out; indices holds
+// the text of the object's vertex indices.
 void AppendObjectLines(const ModelObject& object, const ObjectLines& lines, const std::string& textureName, bool flip,
-                       std::string& out);
+                       const CIndexText& indices, std::string& out);
