@@ -16,11 +16,13 @@ namespace
 constexpr std::size_t kVerticesPerStretch = 2048;
 constexpr std::size_t kFacesPerStretch = 4096;
 
-// What the lines of an object need besides the object.
+// What the lines of an object need besides the object: its vertex normals.
+// The face normals they come from are not kept; each thread makes them in
+// one buffer, whose memory serves object after object.
 void PrepareObject(ModelObject& object)
 {
-    ComputeObjectFaceNormals(object);
-    ComputeObjectVertexNormals(object);
+    thread_local std::vector<ModelVertex> faceNormals;
+    ComputeObjectVertexNormals(object, faceNormals);
 }
 
 void WriteObjects(CModel3DS& model, unsigned threads, const std::string& textureName, bool flip,

@@ -5,10 +5,13 @@
 
 #include <cassert>
 
-void ComputeObjectFaceNormals(ModelObject& object)
+namespace
+{
+template <typename Normals>
+void FillFaceNormals(const ModelObject& object, Normals& normals)
 {
     assert(IsWellFormed(object));
-    ReserveFresh(object.faceNormals, object.faceCount);
+    ReserveFresh(normals, object.faceCount);
     for (std::uint32_t k = 0; k < object.faceCount; ++k)
     {
         const ModelFace& face = object.faces[k];
@@ -19,22 +22,22 @@ void ComputeObjectFaceNormals(ModelObject& object)
         ModelVertex edge2;
         VectorSubtract(p0, p1, &edge1);
         VectorSubtract(p0, p2, &edge2);
-        VectorUnitCross(edge1, edge2, &object.faceNormals.emplace_back());
+        VectorUnitCross(edge1, edge2, &normals.emplace_back());
     }
 }
 
 // Walking the faces in ascending order hands every vertex its faces' normals
 // in ascending face order: the same sums as a scan of all faces per vertex,
 // in time linear in the counts.
-void ComputeObjectVertexNormals(ModelObject& object)
+void SumVertexNormals(ModelObject& object, const ModelVertex* faceNormals)
 {
-    assert(IsWellFormed(object) && object.faceNormals.size() == object.faceCount);
+    assert(IsWellFormed(object));
     ReserveFresh(object.vertexNormals, object.vertexCount);
     object.vertexNormals.resize(object.vertexCount);
     for (std::uint32_t l = 0; l < object.faceCount; ++l)
     {
         const std::int32_t* index = object.faces[l].index;
-        const ModelVertex& normal = object.faceNormals[l];
+        const ModelVertex& normal = faceNormals[l];
         VectorAdd(object.vertexNormals[static_cast<std::size_t>(index[0])], normal,
                   &object.vertexNormals[static_cast<std::size_t>(index[0])]);
         if (index[1] != index[0])
@@ -46,4 +49,22 @@ void ComputeObjectVertexNormals(ModelObject& object)
     }
     for (ModelVertex& normal : object.vertexNormals)
         VectorNormalize(normal, &normal);
+}
+} // namespace
+
+void ComputeObjectFaceNormals(ModelObject& object)
+{
+    FillFaceNormals(object, object.faceNormals);
+}
+
+void ComputeObjectVertexNormals(ModelObject& object)
+{
+    assert(object.faceNormals.size() == object.faceCount);
+    SumVertexNormals(object, object.faceNormals.data());
+}
+
+void ComputeObjectVertexNormals(ModelObject& object, std::vector<ModelVertex>& faceNormals)
+{
+    FillFaceNormals(object, faceNormals);
+    SumVertexNormals(object, faceNormals.data());
 }

@@ -2,6 +2,8 @@
 
 #include "records/model_records.h"
 
+#include <vector>
+
 // Both need a well-formed object (IsWellFormed), and the vertex normals
 // need the face normals.
 
@@ -12,3 +14,8 @@ void ComputeObjectFaceNormals(ModelObject& object);
 // use it, added in ascending face order (each face once), so the rounded
 // float sums are those of scanning every face for every vertex.
 void ComputeObjectVertexNormals(ModelObject& object);
+
+// The same vertex normals without keeping the face normals: they are made
+// in faceNormals, which the caller may reuse from object to object, and the
+// object's own are left as they are.
+void ComputeObjectVertexNormals(ModelObject& object, std::vector<ModelVertex>& faceNormals);

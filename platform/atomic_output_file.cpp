@@ -4,10 +4,15 @@
 
 #include <atomic>
 #include <cerrno>
+#include <condition_variable>
+#include <cstdint>
 #include <cstdio>
+#include <exception>
 #include <filesystem>
+#include <mutex>
 #include <string_view>
 #include <system_error>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -48,6 +53,68 @@ void KeepingErrno(Step step)
     errno = saved;
 }
 } // namespace
+
+// Syncs the file on a thread of its own each time it is asked, while the
+// writer goes on: the disk then takes most of a large file while the rest
+// is still being made, and the sync at Commit finds little left to do.
+class CAtomicOutputFile::CEarlySync
+{
+public:
+    explicit CEarlySync(int descriptor) : m_nDescriptor(descriptor), m_thread([this] { Run(); }) {}
+    ~CEarlySync() { Finish(); }
+    CEarlySync(const CEarlySync&) = delete;
+    CEarlySync& operator=(const CEarlySync&) = delete;
+
+    void Ask()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_bAsked = true;
+        }
+        m_changed.notify_one();
+    }
+
+    // Waits for a sync under way; the errno of the first that failed, or 0.
+    int Finish()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_bStop = true;
+        }
+        m_changed.notify_one();
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_nError;
+    }
+
+private:
+    void Run()
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;)
+        {
+            m_changed.wait(lock, [this] { return m_bAsked || m_bStop; });
+            if (m_bStop)
+                return;
+            m_bAsked = false;
+            lock.unlock();
+            const int error = FlushToDisk(m_nDescriptor) ? 0 : errno;
+            lock.lock();
+            if (m_nError == 0)
+                m_nError = error;
+        }
+    }
+
+    const int m_nDescriptor;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_bAsked = false;
+    bool m_bStop = false;
+    int m_nError = 0;
+    std::thread m_thread; // last: it runs as soon as it is made
+};
+
+CAtomicOutputFile::CAtomicOutputFile() = default;
 
 CAtomicOutputFile::~CAtomicOutputFile()
 {
@@ -161,8 +228,39 @@ bool CAtomicOutputFile::Write(const char* data, std::size_t count)
         }
         data += written;
         count -= static_cast<std::size_t>(written);
+        m_nWritten += static_cast<std::uint64_t>(written);
     }
+    SyncEarly();
     return true;
+}
+
+void CAtomicOutputFile::SyncEarly()
+{
+    if (m_bDirect || m_nWritten - m_nSyncAsked < kEarlySyncStretch)
+        return;
+    if (!m_pEarlySync)
+    {
+        try
+        {
+            m_pEarlySync = std::make_unique<CEarlySync>(m_nDescriptor);
+        }
+        catch (const std::exception&)
+        {
+            m_nSyncAsked = UINT64_MAX; // no thread: Commit syncs it all
+            return;
+        }
+    }
+    m_pEarlySync->Ask();
+    m_nSyncAsked = m_nWritten;
+}
+
+int CAtomicOutputFile::FinishEarlySync()
+{
+    if (!m_pEarlySync)
+        return 0;
+    const int error = m_pEarlySync->Finish();
+    m_pEarlySync.reset();
+    return error;
 }
 
 bool CAtomicOutputFile::CloseDescriptor()
@@ -199,6 +297,13 @@ bool CAtomicOutputFile::Commit()
     // The rename happens under the interrupt register's lock: an interrupt
     // then finds the file either complete under its final name or still
     // registered, and removes only the latter.
+    // A failed early sync is reported here: the failure may not show again.
+    if (const int earlyError = FinishEarlySync(); earlyError != 0)
+    {
+        Discard();
+        errno = earlyError;
+        return false;
+    }
     if (!FlushToDisk(m_nDescriptor) || !CloseDescriptor()
         || !temporary_files::Rename(m_strWritingPath, m_strFinalPath))
     {
@@ -211,6 +316,7 @@ bool CAtomicOutputFile::Commit()
 
 void CAtomicOutputFile::Discard()
 {
+    FinishEarlySync();
     if (m_nDescriptor >= 0)
         CloseDescriptor();
     if (!m_bDirect && !m_strWritingPath.empty())
@@ -224,6 +330,8 @@ void CAtomicOutputFile::Reset()
     m_bDirect = false;
     m_bFailed = false;
     m_nFirstError = 0;
+    m_nWritten = 0;
+    m_nSyncAsked = 0;
     m_strFinalPath.clear();
     m_strWritingPath.clear();
 }

@@ -2,6 +2,8 @@
 
 #include "platform/byte_sink.h"
 
+#include <cstdint>
+#include <memory>
 #include <string>
 
 // An output file that appears under its final name only when complete.
@@ -17,7 +19,7 @@
 class CAtomicOutputFile : public CByteSink
 {
 public:
-    CAtomicOutputFile() = default;
+    CAtomicOutputFile();
     ~CAtomicOutputFile() override;
     CAtomicOutputFile(const CAtomicOutputFile&) = delete;
     CAtomicOutputFile& operator=(const CAtomicOutputFile&) = delete;
@@ -49,11 +51,20 @@ private:
     bool OpenDirect(const std::string& path);
     bool CloseDescriptor();
     void Reset();
+    void SyncEarly();
+    int FinishEarlySync();
+
+    class CEarlySync;
+    // A large file is synced in the background every this many bytes.
+    static constexpr std::uint64_t kEarlySyncStretch = std::uint64_t {8} << 20;
 
     int m_nDescriptor = -1;
     bool m_bDirect = false;
     bool m_bFailed = false;
     int m_nFirstError = 0; // errno of the write that failed
+    std::uint64_t m_nWritten = 0;
+    std::uint64_t m_nSyncAsked = 0; // bytes written when the last early sync was asked for
+    std::unique_ptr<CEarlySync> m_pEarlySync;
     std::string m_strFinalPath;
     std::string m_strWritingPath;
 };
