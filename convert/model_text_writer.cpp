@@ -47,7 +47,7 @@ CModelTextWriter::CModelTextWriter(CByteSink& sink, std::string textureName, boo
     : m_sink(sink)
     , m_strTextureName(std::move(textureName))
     , m_bFlip(flip)
-    , m_pBuffer(std::make_unique<char[]>(kBufferSize))
+    , m_pBuffer(std::make_unique_for_overwrite<char[]>(kBufferSize))
     , m_pSharedIndices(sharedIndices)
 {
 }
