@@ -85,7 +85,7 @@ int CompareWithHalf(Wide remainder, Wide divisor)
 // the mantissa (trailing zero bits removed) fits, and a right shift after it.
 // Floats have at most 24 significant bits, and a float times the position
 // scale at most 48, so nearly every number of a model takes this path.
-bool ScaleNarrow(std::uint64_t mantissa, int binaryExponent, int decimalShift, Scaled& scaled)
+inline bool ScaleNarrow(std::uint64_t mantissa, int binaryExponent, int decimalShift, Scaled& scaled)
 {
     const int zeros = std::countr_zero(mantissa);
     mantissa >>= zeros;
@@ -100,16 +100,16 @@ bool ScaleNarrow(std::uint64_t mantissa, int binaryExponent, int decimalShift, S
     const std::uint64_t half = std::uint64_t {1} << (shift - 1);
     const std::uint64_t remainder = numerator & ((half << 1) - 1);
     scaled.quotient = numerator >> shift;
-    scaled.againstHalf = remainder < half ? -1 : (remainder == half ? 0 : 1);
+    // Without branches: the cut-off part of real data is as often below one
+    // half as above it.
+    scaled.againstHalf = static_cast<int>(remainder > half) - static_cast<int>(remainder < half);
     return true;
 }
 
-// mantissa * 2^binaryExponent * 10^decimalShift, exactly. False when the
-// numbers would leave 128 bits.
-bool ScaleExactly(std::uint64_t mantissa, int binaryExponent, int decimalShift, Scaled& scaled)
+// ScaleExactly beyond 64 bits; kept out of line, so that the common case
+// inlines into its caller.
+[[gnu::noinline]] bool ScaleWide(std::uint64_t mantissa, int binaryExponent, int decimalShift, Scaled& scaled)
 {
-    if (ScaleNarrow(mantissa, binaryExponent, decimalShift, scaled))
-        return true;
     Wide quotient = 0;
     if (decimalShift >= 0)
     {
@@ -152,6 +152,14 @@ bool ScaleExactly(std::uint64_t mantissa, int binaryExponent, int decimalShift, 
         return false;
     scaled.quotient = static_cast<std::uint64_t>(quotient);
     return true;
+}
+
+// mantissa * 2^binaryExponent * 10^decimalShift, exactly. False when the
+// numbers would leave 128 bits.
+inline bool ScaleExactly(std::uint64_t mantissa, int binaryExponent, int decimalShift, Scaled& scaled)
+{
+    return ScaleNarrow(mantissa, binaryExponent, decimalShift, scaled) ||
+           ScaleWide(mantissa, binaryExponent, decimalShift, scaled);
 }
 
 // The six significant digits of a magnitude, and the decimal exponent of the
@@ -213,8 +221,7 @@ bool RoundToSixDigits(std::uint64_t bits, SixDigits& result)
             return false;
     }
     auto digits = static_cast<std::uint32_t>(scaled.quotient);
-    if (scaled.againstHalf > 0 || (scaled.againstHalf == 0 && (digits & 1) != 0))
-        ++digits;
+    digits += static_cast<std::uint32_t>(scaled.againstHalf > 0) | ((scaled.againstHalf == 0) & (digits & 1));
     if (digits == kSmallestSevenDigits) // 999999.5 rounds up to a new digit
     {
         digits = kSmallestSixDigits;
@@ -275,6 +282,14 @@ char* PutDigits(char* out, const DigitText& text, int first, int count)
     return out + count;
 }
 
+// Stores eight characters, the lowest byte first.
+void StoreText(char* out, std::uint64_t characters)
+{
+    if constexpr (std::endian::native == std::endian::big)
+        characters = __builtin_bswap64(characters);
+    std::memcpy(out, &characters, sizeof characters);
+}
+
 // printf's "%g" layout of six rounded digits: exponent form below 1e-4 and
 // from 1e6, trailing zeros and a trailing point dropped.
 char* WriteGeneral(char* out, SixDigits value)
@@ -296,21 +311,23 @@ char* WriteGeneral(char* out, SixDigits value)
         *out++ = static_cast<char>('0' + magnitude / 100);
         return PutPair(out, static_cast<std::uint32_t>(magnitude % 100));
     }
-    if (exponent < 0)
-    {
-        // "0." and up to three zeros before the first digit.
-        std::memcpy(out, "0.000", 5);
-        out += 1 - exponent;
-        return PutDigits(out, text, 0, significant);
-    }
-    const int integerDigits = exponent + 1;
-    out = PutDigits(out, text, 0, integerDigits);
-    if (significant > integerDigits)
-    {
-        *out++ = '.';
-        out = PutDigits(out, text, integerDigits, significant - integerDigits);
-    }
-    return out;
+    // The fixed forms, chosen without branches, since real data mixes
+    // magnitudes below and above 1 at random. Below 1: "0." and up to three
+    // zeros, then the digits. From 1: the digits with the point moved in
+    // after the integer part, dropped when nothing follows it.
+    const bool fraction = exponent < 0;
+    const int integerDigits = exponent + 1; // 1 to 6 unless fraction
+    const int pointShift = 8 * (fraction ? 1 : integerDigits);
+    const std::uint64_t integerMask = (std::uint64_t {1} << pointShift) - 1;
+    const std::uint64_t pointed =
+        (text.characters & integerMask) | (std::uint64_t {'.'} << pointShift) | ((text.characters & ~integerMask) << 8);
+    const std::uint64_t leadingZeros = 0x303030302E30u; // "0.0000", the first character lowest
+    char* const digitsAt = fraction ? out + 1 - exponent : out;
+    StoreText(out, fraction ? leadingZeros : pointed);
+    StoreText(digitsAt, fraction ? text.characters : pointed);
+    const int length = fraction ? 1 - exponent + significant
+                                : (significant > integerDigits ? significant + 1 : integerDigits);
+    return out + length;
 }
 } // namespace
 
@@ -321,8 +338,8 @@ char* FormatReal(char* out, double value)
     SixDigits digits;
     if (!RoundToSixDigits(magnitudeBits, digits))
         return FormatWithToChars(out, value);
-    if (bits != magnitudeBits)
-        *out++ = '-';
+    *out = '-';
+    out += bits != magnitudeBits; // without a branch: signs come at random
     return WriteGeneral(out, digits);
 }
 
