@@ -11,14 +11,6 @@ constexpr int kMaxChunksPerLevel = 10000;
 // damaged, and its deeper chunks are ignored so the walk's stack stays small.
 constexpr int kMaxDepth = 32;
 
-// What the mesh arrays of a file of this size usually take, normals
-// included: a face's 8 bytes become 84, a vertex's 12 bytes 40. Only a
-// guide for the first block of memory; more follows if the file needs it.
-std::size_t ExpectedMeshBytes(std::uint64_t fileBytes)
-{
-    return static_cast<std::size_t>(fileBytes) * 6;
-}
-
 const char* const kNotA3dsFile = "Error reading input file, it does not appear to be a true .3DS file.";
 
 // Makes the load state reachable from the chunk readers for one scope.
@@ -63,7 +55,7 @@ int CModel3DS::LoadFile(CInputFile* file, int mode)
     if (!ReadChunks(file, contentStart, mainLength - contentStart))
         return 0;
     m_pObjects.clear();
-    m_meshMemory.Release(ExpectedMeshBytes(file->GetLength()));
+    m_meshMemory.Release(static_cast<std::size_t>(state.meshBytes));
     m_pObjects.reserve(static_cast<std::size_t>(m_nObjects));
     for (int i = 0; i < m_nObjects; ++i)
         m_pObjects.push_back(ObjectIn(&m_meshMemory));
@@ -140,6 +132,11 @@ int CModel3DS::WalkLevel(CByteCursor level, int depth)
 
 int CModel3DS::HandleChunk(std::uint16_t id, CByteCursor chunk, int depth)
 {
+    if (!m_bReading && m_pLoad->sizingMesh)
+    {
+        SizeList(id, chunk); // nothing nested in a mesh is counted as an object
+        return 1;
+    }
     switch (id)
     {
     case kEditor:

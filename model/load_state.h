@@ -20,6 +20,11 @@ struct LoadState
     std::map<std::string, int> firstCutObjectByName;
     // Whether the name of the object block being read was longer than 12.
     bool nameCut = false;
+    // The counting pass: whether it is inside a mesh, where it only sizes
+    // the vertex and face lists, and the bytes their records and the
+    // vertex normals will take.
+    bool sizingMesh = false;
+    std::uint64_t meshBytes = 0;
     // Frames the rotation fill-in has touched, and how many it may touch;
     // set with the key slots.
     std::uint64_t rotationWork = 0;

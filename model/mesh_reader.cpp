@@ -33,6 +33,9 @@ int CModel3DS::ReadTriangleMesh(CByteCursor chunk, int depth)
     if (!m_bReading)
     {
         ++m_nObjects;
+        m_pLoad->sizingMesh = true;
+        WalkLevel(chunk, depth + 1);
+        m_pLoad->sizingMesh = false;
         return 1;
     }
     // A mesh nested where only the reading pass looks was not counted and has
@@ -60,6 +63,20 @@ int CModel3DS::ReadTriangleMesh(CByteCursor chunk, int depth)
         object.scaleKeys.assign(slots, ModelVertex{1, 1, 1});
     }
     return WalkLevel(chunk, depth + 1);
+}
+
+// In the counting pass: what a vertex or face list will take once read, as
+// far as its records lie inside the chunk (the reading pass refuses more).
+void CModel3DS::SizeList(std::uint16_t id, CByteCursor chunk)
+{
+    std::uint32_t count = 0;
+    if ((id != kVertexList && id != kFaceList) || !chunk.ReadWord(count))
+        return;
+    const std::uint64_t recordSize = id == kVertexList ? record_size::kVertex : record_size::kFace;
+    const std::uint64_t records = std::min<std::uint64_t>(count, chunk.Left() / recordSize);
+    // A vertex has its record and its normal; a face its record. Each list
+    // may also lose a little to alignment.
+    m_pLoad->meshBytes += records * (id == kVertexList ? 2 * sizeof(ModelVertex) : sizeof(ModelFace)) + kListAlignmentSlack;
 }
 
 ModelObject* CModel3DS::CurrentObject()

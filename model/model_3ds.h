@@ -72,6 +72,7 @@ private:
     int ReadObjectBlock(CByteCursor chunk, int depth);
     int ReadTriangleMesh(CByteCursor chunk, int depth);
     int OpenList(CByteCursor& chunk, std::uint64_t recordSize, std::uint32_t& count, const std::uint8_t*& records);
+    void SizeList(std::uint16_t id, CByteCursor chunk);
     int ReadVertexList(CByteCursor chunk);
     int ReadFaceList(CByteCursor chunk);
     int ReadMapping(CByteCursor chunk);
@@ -97,6 +98,8 @@ private:
 
     void ShowMessage(const std::string& text);
     void ShowProgress(const std::string& text);
+
+    static constexpr std::uint64_t kListAlignmentSlack = 64;
 
     std::string* m_pText;
     CStatusSink* m_pStatusSink;
