@@ -168,8 +168,13 @@ compare_scene() {
         printf '| %-44s | %9s | %13s | %14s |\n' "I/O floor (read input, write output's size)" "$(milliseconds "$FLOOR_S")" \
             "$(milliseconds "$FLOOR_CPU")" "$(megabytes $((FLOOR_KB * 1024)))"
         echo
-        echo "assimp / tessaline-convert:     $ASSIMP_RATIO x faster  (target: at least 30)"
-        echo "tessaline-convert / I/O floor:  $FLOOR_RATIO x the floor  (target: within 2.5)  $([[ $SPEED_OK == yes ]] && echo met || echo MISSED)"
+        if [[ $label == "$JUDGED_SCENE" ]]; then
+            echo "assimp / tessaline-convert:     $ASSIMP_RATIO x faster  (target: at least 30)"
+            echo "tessaline-convert / I/O floor:  $FLOOR_RATIO x the floor  (target: within 2.5)  $([[ $SPEED_OK == yes ]] && echo met || echo MISSED)"
+        else
+            echo "assimp / tessaline-convert:     $ASSIMP_RATIO x faster  (the targets apply to the scene $JUDGED_SCENE)"
+            echo "tessaline-convert / I/O floor:  $FLOOR_RATIO x the floor"
+        fi
         echo "  in CPU time: assimp / tessaline-convert $(ratio "$ASSIMP_CPU" "$OURS_CPU"), tessaline-convert / floor $(ratio "$OURS_CPU" "$FLOOR_CPU")"
         echo "peak memory: $(megabytes $((OURS_KB * 1024))) MB; bound 3 x (input + output) = $(megabytes "$BOUND_BYTES") MB  $([[ $MEMORY_OK == yes ]] && echo met || echo MISSED)"
         echo "Load average after the comparison: $(cut -d ' ' -f 1-3 /proc/loadavg)"
@@ -181,6 +186,7 @@ compare_scene() {
 # The README's scene (one material group per object), the same without
 # groups, and one object of the most faces an object holds, where the
 # objects' threads cannot help. The targets are judged on the second.
+JUDGED_SCENE=no-groups
 compare_scene one-object --objects 1 --vertices 65535
 compare_scene with-groups --objects 16 --vertices 32768
 compare_scene no-groups --objects 16 --vertices 32768 --no-groups
