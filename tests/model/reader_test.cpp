@@ -55,6 +55,16 @@ Bytes Box(std::uint32_t junk, int meshes, std::uint16_t id = 0, std::uint16_t co
     });
 }
 
+// Object Box: an empty mesh, then a list of `count` vertices beside it in
+// the object block, which the counting pass does not size.
+Bytes StrayVertices(std::uint16_t count) {
+    return Editor([=](ChunkWriter& w) {
+        const std::string zeros(count * std::size_t{12}, '\0');
+        w.Begin(fixtures::kObjectBlock), w.String("Box"), w.Begin(fixtures::kTriangleMesh), w.End();
+        w.Begin(fixtures::kVertexList), w.Word(count), w.Bytes(zeros.data(), zeros.size()), w.End(), w.End();
+    });
+}
+
 // Objects A then B, the main chunk's length set to mainLength (0: as written,
 // ending after A), B's chunks trailing.
 Bytes Trailer(std::uint32_t mainLength) {
@@ -127,6 +137,7 @@ TEST(Reader, FilesToObjectsAndMessages) {
         {"main length below 6 wraps to nothing", Trailer(2), 0, "1", ""},
         {"file cut inside a list", cut, 0, "0 Cut/3/0", kCut},
         {"vertices filling their chunk", Box(0, 0, fixtures::kVertexList, 1, 12), 0, "1 Box/1/0 Next/3/1", ""},
+        {"vertices beside the mesh join its object", StrayVertices(20000), 0, "1 Box/20000/0", ""},
         {"vertex count past its chunk", Box(0, 0, fixtures::kVertexList, 2, 12), 0, "0 Box/0/0 /0/0", kCut},
         {"face count past its chunk", Box(0, 0, fixtures::kFaceList, 1, 7), 0, "0 Box/0/0 /0/0", kCut},
         {"mapping count past its chunk", Box(0, 0, fixtures::kMapping, 2, 8), 0, "0 Box/0/0 /0/0", kCut},
