@@ -4,7 +4,7 @@
 #  1. builds tessaline-convert and the benchmark tools (Release) in BENCH_BUILD_DIR;
 #  2. generates three scenes with our own generator: 16 objects of 32,768
 #     vertices and 64,770 faces each (about 21 MB), with and without material
-#     groups, and one object of 65,535 vertices;
+#     groups, and one object of 65,535 vertices and faces, the most it holds;
 #  3. for each, times tessaline-convert, `assimp export SCENE.3ds SCENE.obj`
 #     and the I/O floor (read the input, write as many bytes as our output,
 #     the way the converter does both), in alternating rounds; prints
