@@ -292,18 +292,19 @@ bool CAtomicOutputFile::Commit()
         KeepingErrno([this] { Reset(); });
         return closed;
     }
-    // fsync before the rename: otherwise a crash soon after could leave the
-    // final name pointing at a file whose data never reached the disk.
-    // The rename happens under the interrupt register's lock: an interrupt
-    // then finds the file either complete under its final name or still
-    // registered, and removes only the latter.
-    // A failed early sync is reported here: the failure may not show again.
+    // A failed early sync is reported here: the system may not report the
+    // failure to a later sync again.
     if (const int earlyError = FinishEarlySync(); earlyError != 0)
     {
         Discard();
         errno = earlyError;
         return false;
     }
+    // fsync before the rename: otherwise a crash soon after could leave the
+    // final name pointing at a file whose data never reached the disk.
+    // The rename happens under the interrupt register's lock: an interrupt
+    // then finds the file either complete under its final name or still
+    // registered, and removes only the latter.
     if (!FlushToDisk(m_nDescriptor) || !CloseDescriptor()
         || !temporary_files::Rename(m_strWritingPath, m_strFinalPath))
     {
