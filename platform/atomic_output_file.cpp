@@ -74,7 +74,7 @@ public:
         m_changed.notify_one();
     }
 
-    // Waits for a sync under way; the errno of the first that failed, or 0.
+    // Waits for the syncs asked for; the errno of the first that failed, or 0.
     int Finish()
     {
         {
@@ -94,11 +94,12 @@ private:
         for (;;)
         {
             m_changed.wait(lock, [this] { return m_bAsked || m_bStop; });
-            if (m_bStop)
-                return;
+            if (!m_bAsked)
+                return; // stopped, with every sync asked for made
             m_bAsked = false;
             lock.unlock();
-            const int error = FlushToDisk(m_nDescriptor) ? 0 : errno;
+            // The data alone: the final sync at Commit takes the metadata.
+            const int error = fdatasync(m_nDescriptor) == 0 || errno == EINVAL ? 0 : errno;
             lock.lock();
             if (m_nError == 0)
                 m_nError = error;

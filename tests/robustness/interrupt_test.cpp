@@ -15,13 +15,7 @@ namespace
 {
 TEST(Interrupt, RemovesTheOutputBeingWrittenAndEndsByTheSignal)
 {
-    // Large enough that each file takes a while, and that its output is
-    // synced in the background while it is written.
-    fixtures::Mesh mesh{"Big"};
-    for (int i = 0, count = 60000; i < count; ++i)
-        mesh.vertices.push_back({float(i), float(i % 7), float(i % 13)}),
-            mesh.faces.push_back({std::uint16_t(i), std::uint16_t((i + 1) % count), std::uint16_t((i + 2) % count)});
-    const std::vector<std::uint8_t> bytes = fixtures::BuildModelFile({mesh, mesh, mesh});
+    const std::vector<std::uint8_t> bytes = fixtures::BuildModelFile(support::LargeModel());
     for (const int signal : {SIGINT, SIGTERM, SIGHUP})
     {
         SCOPED_TRACE(strsignal(signal));

@@ -90,6 +90,18 @@ inline fixtures::Mesh Triangle(const std::string& name = "Hull_T")
     return mesh;
 }
 
+// Three objects of 60,000 vertices: some 11 MB of model text, so that a
+// conversion takes a while and its output is synced while it is written.
+inline std::vector<fixtures::Mesh> LargeModel()
+{
+    fixtures::Mesh mesh;
+    mesh.name = "Big";
+    for (int i = 0, count = 60000; i < count; ++i)
+        mesh.vertices.push_back({float(i), float(i % 7), float(i % 13)}),
+            mesh.faces.push_back({std::uint16_t(i), std::uint16_t((i + 1) % count), std::uint16_t((i + 2) % count)});
+    return {mesh, mesh, mesh};
+}
+
 // A model loaded from bytes in memory, with the errors it showed on the way.
 struct LoadedModel : CStatusSink
 {
@@ -119,6 +131,7 @@ struct RunOptions
     bool unprivileged = false;         // as the user nobody, whom permission bits bind
     rlim_t addressSpace = 0;           // bytes; 0 for no limit
     rlim_t fileSize = 0;               // bytes; 0 for no limit
+    std::string preload = "";          // a library loaded before all others (LD_PRELOAD)
 };
 
 struct Process
@@ -158,6 +171,8 @@ inline Process Run(const std::vector<std::string>& argv, const RunOptions& optio
             if (!nobody || setgroups(0, nullptr) != 0 || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)
                 _exit(126);
         }
+        if (!options.preload.empty())
+            setenv("LD_PRELOAD", options.preload.c_str(), 1);
         alarm(120); // a run that hangs ends with SIGALRM
         execv(args[0], args.data());
         _exit(127);
