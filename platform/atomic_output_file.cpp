@@ -61,7 +61,7 @@ class CAtomicOutputFile::CEarlySync
 {
 public:
     explicit CEarlySync(int descriptor) : m_nDescriptor(descriptor), m_thread([this] { Run(); }) {}
-    ~CEarlySync() { Finish(); }
+    ~CEarlySync() { Finish(false); }
     CEarlySync(const CEarlySync&) = delete;
     CEarlySync& operator=(const CEarlySync&) = delete;
 
@@ -74,12 +74,14 @@ public:
         m_changed.notify_one();
     }
 
-    // Waits for the syncs asked for; the errno of the first that failed, or 0.
-    int Finish()
+    // Stops the thread once the sync under way is done, and the one asked
+    // for if keep; the errno of the first that failed, or 0.
+    int Finish(bool keep)
     {
         {
             const std::lock_guard lock(m_mutex);
             m_bStop = true;
+            m_bAsked = m_bAsked && keep;
         }
         m_changed.notify_one();
         if (m_thread.joinable())
@@ -255,11 +257,11 @@ void CAtomicOutputFile::SyncEarly()
     m_nSyncAsked = m_nWritten;
 }
 
-int CAtomicOutputFile::FinishEarlySync()
+int CAtomicOutputFile::FinishEarlySync(bool keep)
 {
     if (!m_pEarlySync)
         return 0;
-    const int error = m_pEarlySync->Finish();
+    const int error = m_pEarlySync->Finish(keep);
     m_pEarlySync.reset();
     return error;
 }
@@ -295,7 +297,7 @@ bool CAtomicOutputFile::Commit()
     }
     // A failed early sync is reported here: the system may not report the
     // failure to a later sync again.
-    if (const int earlyError = FinishEarlySync(); earlyError != 0)
+    if (const int earlyError = FinishEarlySync(true); earlyError != 0)
     {
         Discard();
         errno = earlyError;
@@ -318,7 +320,7 @@ bool CAtomicOutputFile::Commit()
 
 void CAtomicOutputFile::Discard()
 {
-    FinishEarlySync();
+    FinishEarlySync(false); // the file goes: no sync is worth waiting for
     if (m_nDescriptor >= 0)
         CloseDescriptor();
     if (!m_bDirect && !m_strWritingPath.empty())

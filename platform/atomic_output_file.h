@@ -52,7 +52,9 @@ private:
     bool CloseDescriptor();
     void Reset();
     void SyncEarly();
-    int FinishEarlySync();
+    // Ends the background syncs, making the one asked for if keep; the errno
+    // of the first that failed, or 0.
+    int FinishEarlySync(bool keep);
 
     class CEarlySync;
     // A large file is synced in the background every this many bytes.
