@@ -48,7 +48,7 @@ CModelTextWriter::CModelTextWriter(CByteSink& sink, std::string textureName, boo
     , m_strTextureName(std::move(textureName))
     , m_bFlip(flip)
     , m_pBuffer(std::make_unique_for_overwrite<char[]>(kBufferSize))
-    , m_pSharedIndices(sharedIndices)
+    , m_pIndices(sharedIndices != nullptr ? sharedIndices : &m_indexText)
 {
 }
 
@@ -100,7 +100,7 @@ void CModelTextWriter::WriteFaceLines(const ModelObject& object, std::size_t fir
     assert(first <= last && last <= object.faceCount && IsWellFormed(object));
     if (first == last)
         return;
-    if (m_pSharedIndices == nullptr)
+    if (m_pIndices == &m_indexText)
         m_indexText.Prepare(object.vertexCount);
     for (std::size_t i = first; i < last && !m_bFailed; ++i)
         WriteFaceLine(object.faces[i]);
@@ -126,7 +126,7 @@ void CModelTextWriter::WriteFaceLine(const ModelFace& face)
 {
     const int first = m_bFlip ? 0 : 2;
     const int step = m_bFlip ? 1 : -1;
-    const CIndexText& indices = m_pSharedIndices != nullptr ? *m_pSharedIndices : m_indexText;
+    const CIndexText& indices = *m_pIndices;
     char* out = Reserve(kMaxFaceLineChars);
     out = indices.Put(out, face.index[first]);
     *out++ = ',';

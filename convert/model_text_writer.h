@@ -67,8 +67,8 @@ private:
     bool m_bFailed = false;
     std::unique_ptr<char[]> m_pBuffer;
     std::size_t m_nUsed = 0;
-    CIndexText m_indexText;
-    const CIndexText* m_pSharedIndices;
+    CIndexText m_indexText;              // prepared here unless shared text was given
+    const CIndexText* m_pIndices;        // the text face lines take: shared, or m_indexText
 };
 
 // The whole file for a loaded model with normals, through GetObjectCount and

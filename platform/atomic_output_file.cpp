@@ -241,6 +241,7 @@ void CAtomicOutputFile::SyncEarly()
 {
     if (m_bDirect || m_nWritten - m_nSyncAsked < kEarlySyncStretch)
         return;
+    m_nSyncAsked = m_nWritten;
     if (!m_pEarlySync)
     {
         try
@@ -249,12 +250,10 @@ void CAtomicOutputFile::SyncEarly()
         }
         catch (const std::exception&)
         {
-            m_nSyncAsked = UINT64_MAX; // no thread: Commit syncs it all
-            return;
+            return; // no thread now: Commit syncs what this sync would have
         }
     }
     m_pEarlySync->Ask();
-    m_nSyncAsked = m_nWritten;
 }
 
 int CAtomicOutputFile::FinishEarlySync(bool keep)
