@@ -248,12 +248,14 @@ void CConverterDlg::OnOK()
     request.flip = m_pFlip->isChecked();
     m_bFlip = request.flip;
     LockControls(true);
-    if (ConvertModel(request, *this))
+    const ConversionResult result = RunConversion(request, *this);
+    if (result.Succeeded())
     {
         accept();
         return;
     }
     // The user can correct the paths or close the dialog.
+    ShowMessage(result.message);
     LockControls(false);
     if (focused && focused->isEnabled())
         focused->setFocus(Qt::OtherFocusReason);

@@ -42,7 +42,8 @@ public:
     void SetDefaultOutputName();
 
     // The status line.
-    void ShowMessage(const std::string& text) override;
+    // The status line's text: the banner, an error.
+    void ShowMessage(const std::string& text);
     void ShowProgress(const std::string& text) override;
 
 public slots:

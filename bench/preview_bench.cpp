@@ -1,21 +1,17 @@
 // Preview pictures of the million-face scene (16 objects of 65,535 faces):
 // the drawing alone, and the whole run from the .3DS file to the PNG file.
 #include "bench/bench_inputs.h"
+#include "convert/conversion.h"
 #include "convert/preview.h"
 
 #include <filesystem>
 
 namespace
 {
-class CErrorText : public CStatusSink
+class CNoProgress : public CStatusSink
 {
 public:
-    void ShowMessage(const std::string& text) override { m_strText = text; }
     void ShowProgress(const std::string&) override {}
-    const std::string& Text() const { return m_strText; }
-
-private:
-    std::string m_strText;
 };
 
 void AddPreviewShapes(benchmark::internal::Benchmark* benchmark)
@@ -44,18 +40,20 @@ void BM_WritePreview(benchmark::State& state)
 {
     const bench::BenchModelShape shape = bench::ShapeOf(state);
     const std::filesystem::path folder = std::filesystem::temp_directory_path();
-    PreviewRequest request;
+    ConversionRequest request;
+    request.operation = Operation::Preview;
     request.inputPath = (folder / "tessaline-preview-bench.3ds").string();
     request.outputPath = (folder / "tessaline-preview-bench.png").string();
-    request.size = int(state.range(2));
-    request.both = state.range(3) != 0;
+    request.previewSize = int(state.range(2));
+    request.previewBoth = state.range(3) != 0;
     if (!fixtures::WriteFile(request.inputPath, bench::ModelBytes(shape)))
         state.SkipWithError("cannot write the model");
     for (auto _ : state)
     {
-        CErrorText status;
-        if (!WritePreview(request, status))
-            state.SkipWithError(status.Text().c_str());
+        CNoProgress status;
+        const ConversionResult result = RunConversion(request, status);
+        if (!result.Succeeded())
+            state.SkipWithError(result.message.c_str());
     }
     std::filesystem::remove(request.inputPath);
     std::filesystem::remove(request.outputPath);

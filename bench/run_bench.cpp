@@ -9,16 +9,10 @@
 
 namespace
 {
-// Keeps the last message, for a run that fails.
-class CLastMessage : public CStatusSink
+class CNoProgress : public CStatusSink
 {
 public:
-    void ShowMessage(const std::string& text) override { m_strLast = text; }
     void ShowProgress(const std::string&) override {}
-    const std::string& Last() const { return m_strLast; }
-
-private:
-    std::string m_strLast;
 };
 
 void BM_ConversionRun(benchmark::State& state)
@@ -35,13 +29,14 @@ void BM_ConversionRun(benchmark::State& state)
 
     for (auto _ : state)
     {
-        CLastMessage status;
+        CNoProgress status;
         ConversionRequest request;
         request.inputPath = inputPath;
         request.outputPath = outputPath;
-        if (!ConvertModel(request, status))
+        const ConversionResult result = RunConversion(request, status);
+        if (!result.Succeeded())
         {
-            state.SkipWithError(status.Last().c_str());
+            state.SkipWithError(result.message.c_str());
             break;
         }
     }

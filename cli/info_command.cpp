@@ -16,31 +16,6 @@ namespace
 {
 using Json = nlohmann::ordered_json;
 
-// The errors of one input on standard error, as a conversion prints them,
-// and the last of them kept for the JSON report.
-class CInfoStatus : public CStatusSink
-{
-public:
-    explicit CInfoStatus(const std::string& input) : m_terminal(input, Verbosity::Quiet) {}
-    void ShowMessage(const std::string& text) override
-    {
-        if (text.starts_with("Error"))
-            m_strError = text;
-        m_terminal.ShowMessage(text);
-    }
-    void ShowError(const std::string& text, int systemError) override
-    {
-        m_strError = WithSystemReason(text, systemError);
-        m_terminal.ShowError(text, systemError);
-    }
-    void ShowProgress(const std::string& text) override { m_terminal.ShowProgress(text); }
-    const std::string& Error() const { return m_strError; }
-
-private:
-    CTerminalStatus m_terminal;
-    std::string m_strError;
-};
-
 // Names are bytes from the file. Well-formed UTF-8 is kept; any other byte
 // is read as the Latin-1 character of its value, so the text is always
 // valid UTF-8 and no byte is lost.
@@ -263,19 +238,26 @@ int RunInfo(const ConvertOptions& options)
     Json files = Json::array();
     for (const std::string& input : options.inputs)
     {
-        CInfoStatus status(input);
-        ModelReport report;
-        if (!InspectModel(input, input == kStandardStream, status, report))
+        // Errors only, as a conversion prints them; the report is the output.
+        CTerminalStatus status(input, Verbosity::Quiet);
+        ConversionRequest request;
+        request.operation = Operation::Info;
+        request.inputPath = input;
+        request.readStandardInput = input == kStandardStream;
+        ConversionResult result = RunConversion(request, status);
+        if (!result.Succeeded())
         {
+            status.ShowResult(result);
             failed = true;
-            files.push_back({{"input", ValidUtf8(input)}, {"read", false}, {"error", ValidUtf8(status.Error())}});
+            files.push_back({{"input", ValidUtf8(input)}, {"read", false}, {"error", ValidUtf8(MessageWithReason(result))}});
             continue;
         }
+        const ModelReport& report = *result.report;
         if (options.strict && !report.warnings.empty())
         {
             failed = true;
-            status.ShowMessage("Error: " + Count(report.warnings.size(), "warning", "warnings") +
-                               ", and --strict fails a file on any");
+            status.ShowErrorLine("Error: " + Count(report.warnings.size(), "warning", "warnings") +
+                                 ", and --strict fails a file on any");
         }
         if (options.json)
             files.push_back(ReportJson(input, report));

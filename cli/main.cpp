@@ -38,6 +38,11 @@ ConversionRequest MakeRequest(const ConvertOptions& options, const std::string& 
     request.flip = options.flip;
     request.textureName = options.textureName;
     request.frameRange = options.frameRange;
+    if (options.frames)
+    {
+        request.operation = Operation::Frames;
+        request.frames = *options.frames;
+    }
     return request;
 }
 
@@ -57,19 +62,11 @@ int ConvertAll(const ConvertOptions& options)
         ConversionRequest request = MakeRequest(options, input);
         request.threads = std::max(jobs / filesAtOnce, 1u);
         converting.Enter(index);
-        bool holding = true;
-        request.onWritten = [&] {
-            holding = false;
-            converting.Leave();
-        };
-        const bool converted = options.frames ? ExportFrames(request, *options.frames, status)
-                                              : ConvertModel(request, status);
-        if (holding)
-            converting.Leave();
-        if (converted)
-            status.ShowConverted();
-        failed += converted ? 0 : 1;
-        return converted;
+        const ConversionResult result = RunConversion(request, status);
+        converting.Leave();
+        status.ShowResult(result);
+        failed += result.Succeeded() ? 0 : 1;
+        return result.Succeeded();
     });
     const std::size_t total = options.inputs.size();
     if (total > 1 && options.verbosity != Verbosity::Quiet)

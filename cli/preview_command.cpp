@@ -7,15 +7,16 @@ int RunPreview(const ConvertOptions& options)
 {
     const std::string& input = options.inputs.front();
     CTerminalStatus status(input, options.verbosity);
-    PreviewRequest request;
+    ConversionRequest request;
+    request.operation = Operation::Preview;
     request.inputPath = input;
     request.readStandardInput = input == kStandardStream;
     request.outputPath = options.previewPath;
-    request.size = options.previewSize;
+    request.writeStandardOutput = options.previewPath == kStandardStream;
+    request.previewSize = options.previewSize;
     request.flip = options.flip;
-    request.both = options.previewBoth;
-    if (!WritePreview(request, status))
-        return 1;
-    status.ShowConverted();
-    return 0;
+    request.previewBoth = options.previewBoth;
+    const ConversionResult result = RunConversion(request, status);
+    status.ShowResult(result);
+    return result.Succeeded() ? 0 : 1;
 }

@@ -14,46 +14,41 @@ CTerminalStatus::CTerminalStatus(std::string input, Verbosity verbosity)
 {
 }
 
-void CTerminalStatus::ShowMessage(const std::string& text)
+void CTerminalStatus::ShowProgress(const std::string& text)
 {
-    // Errors are the messages that begin "Error"; warnings begin "Warning";
-    // the rest is progress.
-    const bool error = text.starts_with("Error");
-    const bool warning = text.starts_with("Warning");
-    if (error || (warning && m_verbosity != Verbosity::Quiet))
-        WriteErrorLine(kProgramPrefix + m_strInput + ": " + text);
-    else if (!warning && m_verbosity == Verbosity::Verbose)
+    if (m_verbosity == Verbosity::Verbose)
         WriteErrorLine(m_strInput + ": " + text);
 }
 
-void CTerminalStatus::ShowError(const std::string& text, int systemError)
+void CTerminalStatus::ShowResult(const ConversionResult& result) const
 {
-    ShowMessage(WithSystemReason(text, systemError));
+    if (!result.Succeeded())
+        ShowErrorLine(MessageWithReason(result));
+    if (m_verbosity == Verbosity::Quiet)
+        return;
+    for (const std::string& warning : result.warnings)
+        WriteErrorLine(kProgramPrefix + m_strInput + ": " + warning);
+    if (!result.Succeeded() || result.outputs.empty())
+        return;
+    if (result.outputs.size() == 1)
+        WriteErrorLine(m_strInput + " -> " + result.outputs.front());
+    else
+        WriteErrorLine(m_strInput + " -> " + result.outputs.front() + " ... " + result.outputs.back() + " (" +
+                       std::to_string(result.outputs.size()) + " files)");
 }
 
-std::string WithSystemReason(const std::string& text, int systemError)
+void CTerminalStatus::ShowErrorLine(const std::string& message) const
+{
+    WriteErrorLine(kProgramPrefix + m_strInput + ": " + message);
+}
+
+std::string MessageWithReason(const ConversionResult& result)
 {
     // No reason is known for some failures, such as an input that is not a
     // regular file.
-    return systemError == 0 ? text : text + " (" + std::generic_category().message(systemError) + ")";
-}
-
-void CTerminalStatus::ShowOutputWritten(const std::string& path)
-{
-    if (m_nOutputs++ == 0)
-        m_strFirstOutput = path;
-    m_strLastOutput = path;
-}
-
-void CTerminalStatus::ShowConverted() const
-{
-    if (m_verbosity == Verbosity::Quiet)
-        return;
-    if (m_nOutputs <= 1)
-        WriteErrorLine(m_strInput + " -> " + m_strFirstOutput);
-    else
-        WriteErrorLine(m_strInput + " -> " + m_strFirstOutput + " ... " + m_strLastOutput + " (" +
-                       std::to_string(m_nOutputs) + " files)");
+    if (!result.systemError)
+        return result.message;
+    return result.message + " (" + result.systemError.message() + ")";
 }
 
 void WriteErrorLine(const std::string& text)

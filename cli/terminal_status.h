@@ -1,37 +1,35 @@
 #pragma once
 
 #include "cli/options.h"
+#include "convert/conversion.h"
 #include "model/status_sink.h"
 
 #include <string>
 
-// The messages of one input's run on standard error, GNU style: errors and
-// warnings as "tessaline-convert: INPUT: Error ...", progress (when verbose)
-// as "INPUT: Loading model...", and at the end "INPUT -> OUTPUT". Each line
-// is written whole, so the lines of files converted at once do not mix.
+// The lines of one input's run on standard error, GNU style: progress (when
+// verbose) as "INPUT: Loading model...", then from the result the error as
+// "tessaline-convert: INPUT: Error ... (reason)", warnings alike, and after
+// a success "INPUT -> OUTPUT". Each line is written whole, so the lines of
+// files converted at once do not mix.
 class CTerminalStatus : public CStatusSink
 {
 public:
     CTerminalStatus(std::string input, Verbosity verbosity);
-    void ShowMessage(const std::string& text) override;
-    void ShowError(const std::string& text, int systemError) override;
-    void ShowOutputWritten(const std::string& path) override;
-    // Each line is written as it comes: nothing to repaint.
-    void ShowProgress(const std::string& text) override { ShowMessage(text); }
-    // The line that names what the run wrote, after a successful run.
-    void ShowConverted() const;
+    void ShowProgress(const std::string& text) override;
+    // The error and warnings of a finished run and, when it wrote files,
+    // what it wrote.
+    void ShowResult(const ConversionResult& result) const;
+    // An error line of the front end's own, led by the program and input.
+    void ShowErrorLine(const std::string& message) const;
 
 private:
     std::string m_strInput;
     Verbosity m_verbosity;
-    std::string m_strFirstOutput;
-    std::string m_strLastOutput;
-    int m_nOutputs = 0;
 };
 
-// The message with the system's reason for the error in parentheses, or
-// alone when no reason is known (systemError 0).
-std::string WithSystemReason(const std::string& text, int systemError);
+// The result's message with the system's reason for the error in
+// parentheses, or alone when no reason is known.
+std::string MessageWithReason(const ConversionResult& result);
 
 // Writes text and a line feed to standard error with a single write where
 // the system allows, so that lines from threads and processes sharing it do

@@ -75,10 +75,10 @@ void WriteObjects(CModel3DS& model, unsigned threads, const std::string& texture
 }
 } // namespace
 
-bool ConvertModel(const ConversionRequest& request, CStatusSink& status)
+bool ConvertModel(const ConversionRequest& request, CStatusSink& status, ConversionResult& result)
 {
     OpenedRun run;
-    if (!OpenRun(request, status, run))
+    if (!OpenRun(request, result, run))
         return false;
     CAtomicOutputFile output;
     {
@@ -86,16 +86,14 @@ bool ConvertModel(const ConversionRequest& request, CStatusSink& status)
         // outputs waiting for the disk, but no models.
         std::string statusText;
         CModel3DS model(&status, &statusText, KeyTracks::Skip); // the objects are written as stored
-        if (!LoadRun(model, run, 0, status))
+        if (!LoadRun(model, statusText, run, 0, status, result))
             return false;
         const unsigned threads = request.threads != 0 ? request.threads : CoreCount();
-        if (!WriteOutput(status, output, run.finalPath, run.textureName, request.flip, model.GetObjectCount(),
+        if (!WriteOutput(result, output, run.finalPath, run.textureName, request.flip, model.GetObjectCount(),
                          [&](CModelTextWriter& writer) {
                              WriteObjects(model, threads, run.textureName, request.flip, writer);
                          }))
             return false;
     }
-    if (request.onWritten)
-        request.onWritten();
-    return CommitOutput(status, output, run.finalPath);
+    return CommitOutput(result, output, run.finalPath);
 }

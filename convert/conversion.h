@@ -1,17 +1,36 @@
 #pragma once
 
+#include "convert/model_report.h"
 #include "model/status_sink.h"
+#include "records/error_kind.h"
 
-#include <functional>
 #include <optional>
 #include <string>
+#include <system_error>
+#include <vector>
 
-// The conversion core: a .3DS file in, model text files out. The dialog and
-// the command line gather a request, call one of these, and show what the
-// status sink is given: progress through ShowProgress ("Loading model...",
-// the reader's lines), and on failure exactly one message beginning "Error"
-// through ShowMessage. An output appears under its name only when complete;
-// a failure leaves any earlier file of that name as it was.
+// The conversion core: a model file in, model text files, a report or a
+// picture out. The dialog and the command line fill one request, call
+// RunConversion, and show the result as they see fit; the status sink
+// hears only progress ("Loading model...", the reader's lines). An output
+// appears under its name only when complete; a failure leaves any earlier
+// file of that name as it was, and no temporary file.
+
+// What a request asks for.
+enum class Operation
+{
+    Convert, // the objects as stored, in one model text file
+    Frames,  // one model text file per animation frame
+    Info,    // a report on the model; nothing written
+    Preview, // a PNG picture of the model as converted
+};
+
+// Which whole models a frame export writes, one file each.
+enum class FrameSequence
+{
+    Keyframes, // every object placed by its keys at each frame of the segment, merged
+    Morph,     // each object in name order
+};
 
 // The frames a frame export writes, by the numbers their files carry (from
 // 0): first, first + step, ... up to last.
@@ -24,34 +43,44 @@ struct FrameRange
 
 struct ConversionRequest
 {
-    std::string inputPath;  // also names the input in messages
-    std::string outputPath; // as typed; see MakeOutputPath for the name written
-    bool flip = false;      // keep each face's stored winding instead of reversing it
+    Operation operation = Operation::Convert;
+    std::string inputPath;            // also names the input in messages
     bool readStandardInput = false;   // read the model from standard input
-    bool writeStandardOutput = false; // write the model text to standard output; outputPath unused
+    std::string outputPath;           // as typed; see MakeOutputPath (Preview: this very name)
+    bool writeStandardOutput = false; // write to standard output; outputPath unused
+    bool flip = false;                // keep each face's stored winding instead of reversing it
     std::string textureName;          // written on every object; empty: from the output name
-    FrameRange frameRange;            // ExportFrames only
-    unsigned threads = 0;             // ConvertModel's threads for one file; 0 for one per core
-    // ConvertModel only: called once the text is written and before it is
-    // flushed to disk, so that a batch can start on its next file meanwhile.
-    std::function<void()> onWritten;
+    // Frames only.
+    FrameSequence frames = FrameSequence::Keyframes;
+    FrameRange frameRange;
+    // Preview only: the picture's height and the width of one view (at least
+    // 1), and whether to show two views, flipping off then on.
+    int previewSize = 256;
+    bool previewBoth = false;
+    unsigned threads = 0; // threads for one file; 0 for one per core
 };
 
-// Loads the input as a keyframe model, computes the normals and writes its
-// objects as stored. Returns true when the file was written.
-bool ConvertModel(const ConversionRequest& request, CStatusSink& status);
-
-// Which whole models a frame export writes, one file each.
-enum class FrameSequence
+struct ConversionResult
 {
-    Keyframes, // every object placed by its keys at each frame of the segment, merged
-    Morph,     // each object in name order
+    ErrorKind kind = ErrorKind::None;
+    // The system's reason where a system call failed: errno values here.
+    std::error_code systemError;
+    // The one message of a failure, beginning "Error"; empty on success.
+    std::string message;
+    // Lines beginning "Warning", which do not fail the run.
+    std::vector<std::string> warnings;
+    // What was written and put in place, in order ("-" for standard output).
+    std::vector<std::string> outputs;
+    // Info only, when the model was read.
+    std::optional<ModelReport> report;
+
+    bool Succeeded() const { return kind == ErrorKind::None; }
 };
 
-// Writes every frame as a model text file of its own, named by
-// FrameOutputPath. Frames written before a failure stay, each complete.
-// Returns true when every frame was written.
-bool ExportFrames(const ConversionRequest& request, FrameSequence sequence, CStatusSink& status);
+// Carries out the request. Every failure, running out of memory included,
+// ends in a result with its kind and one message; none escapes as an
+// exception.
+ConversionResult RunConversion(const ConversionRequest& request, CStatusSink& status);
 
 // The final output path with a '-' and the frame number, zero-padded to the
 // width of the last frame number of the whole animation, put before its

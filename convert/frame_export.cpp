@@ -1,5 +1,3 @@
-#include "convert/conversion.h"
-
 #include "convert/run_steps.h"
 #include "geometry/normals.h"
 
@@ -56,33 +54,24 @@ std::string RangeText(const FrameRange& range)
 // The frames of the range that the model has: first, first + step, ... up
 // to last, or up to the model's last frame when last is beyond it or not
 // given. Fails when they are none or too many to write.
-bool ChooseFrames(CModel3DS& model, FrameSequence sequence, const FrameRange& range, CStatusSink& status,
+bool ChooseFrames(CModel3DS& model, FrameSequence sequence, const FrameRange& range, ConversionResult& result,
                   FramesToWrite& frames)
 {
     const int frameCount = model.GetFrameCount();
     if (frameCount <= 0)
-    {
-        status.ShowMessage("Error: The model has no frames to export");
-        return false;
-    }
+        return Fail(result, ErrorKind::BadRequest, "Error: The model has no frames to export");
     if (range.step < 1)
-    {
-        status.ShowMessage("Error: The frame range " + RangeText(range) + " needs a step of at least 1");
-        return false;
-    }
+        return Fail(result, ErrorKind::BadRequest,
+                    "Error: The frame range " + RangeText(range) + " needs a step of at least 1");
     if (range.first < 0 || range.first >= frameCount || range.last.value_or(range.first) < range.first)
-    {
-        status.ShowMessage("Error: The frame range " + RangeText(range) + " lies outside the animation's " +
-                           Digits(frameCount) + " frames");
-        return false;
-    }
+        return Fail(result, ErrorKind::BadRequest,
+                    "Error: The frame range " + RangeText(range) + " lies outside the animation's " +
+                        Digits(frameCount) + " frames");
     const int last = std::min(range.last.value_or(frameCount - 1), frameCount - 1);
     frames = {range.first, range.step, (last - range.first) / range.step + 1};
     if (static_cast<std::uint64_t>(frames.count) > kMaxExportedLines / LinesPerFrame(model, sequence))
-    {
-        status.ShowMessage("Error: The animation is too long to export: " + Digits(frames.count) + " frames");
-        return false;
-    }
+        return Fail(result, ErrorKind::TooLarge,
+                    "Error: The animation is too long to export: " + Digits(frames.count) + " frames");
     return true;
 }
 
@@ -105,18 +94,19 @@ std::string FrameOutputPath(const std::string& finalOutputPath, int frame, int f
     return finalOutputPath.substr(0, stemLength) + "-" + number + finalOutputPath.substr(stemLength);
 }
 
-bool ExportFrames(const ConversionRequest& request, FrameSequence sequence, CStatusSink& status)
+bool ExportFrames(const ConversionRequest& request, CStatusSink& status, ConversionResult& result)
 {
+    const FrameSequence sequence = request.frames;
     OpenedRun run;
-    if (!OpenRun(request, status, run))
+    if (!OpenRun(request, result, run))
         return false;
     std::string statusText;
     // Morph frames are the objects as stored: their keys are never used.
     const bool morph = sequence == FrameSequence::Morph;
     CModel3DS model(&status, &statusText, morph ? KeyTracks::Skip : KeyTracks::Read);
     FramesToWrite frames;
-    if (!LoadRun(model, run, morph ? 1 : 0, status) ||
-        !ChooseFrames(model, sequence, request.frameRange, status, frames))
+    if (!LoadRun(model, statusText, run, morph ? 1 : 0, status, result) ||
+        !ChooseFrames(model, sequence, request.frameRange, result, frames))
         return false;
 
     // Real files often animate nothing; the first frame's vertices tell.
@@ -134,12 +124,12 @@ bool ExportFrames(const ConversionRequest& request, FrameSequence sequence, CSta
         ComputeObjectFaceNormals(record);
         ComputeObjectVertexNormals(record);
         const std::string path = FrameOutputPath(run.finalPath, frame, model.GetFrameCount());
-        if (!WriteModelFile(status, path, run.textureName, request.flip, 1,
+        if (!WriteModelFile(result, path, run.textureName, request.flip, 1,
                             [&](CModelTextWriter& writer) { writer.WriteObject(record); }))
             return false;
     }
     if (!morph && frames.count > 1 && !moves)
-        status.ShowMessage("Warning: every frame is the same as frame " + Digits(frames.first) +
+        result.warnings.push_back("Warning: every frame is the same as frame " + Digits(frames.first) +
                            "; the animation does not move");
     return true;
 }

@@ -206,19 +206,19 @@ void AddNameWarnings(const CModel3DS& model, ModelReport& report)
 }
 } // namespace
 
-bool InspectModel(const std::string& inputPath, bool readStandardInput, CStatusSink& status, ModelReport& report)
+bool InspectModel(const ConversionRequest& inspected, CStatusSink& status, ConversionResult& result)
 {
     ConversionRequest request;
-    request.inputPath = inputPath;
-    request.readStandardInput = readStandardInput;
+    request.inputPath = inspected.inputPath;
+    request.readStandardInput = inspected.readStandardInput;
     // Standard input converts only with -o, which --info does not take; its
     // name when written to standard output stands in.
-    request.writeStandardOutput = readStandardInput;
-    request.outputPath = readStandardInput ? "" : DefaultOutputName(inputPath);
+    request.writeStandardOutput = inspected.readStandardInput;
+    request.outputPath = inspected.readStandardInput ? "" : DefaultOutputName(inspected.inputPath);
     OpenedRun run;
-    if (!OpenRun(request, status, run))
+    if (!OpenRun(request, result, run))
         return false;
-    report = ModelReport{};
+    ModelReport& report = result.report.emplace();
     report.textureName = run.textureName;
 
     // Loaded as ConvertModel loads it, keys skipped, so that --info fails
@@ -228,7 +228,10 @@ bool InspectModel(const std::string& inputPath, bool readStandardInput, CStatusS
     CModel3DS model(&status, &statusText, KeyTracks::Skip);
     status.ShowProgress("Loading model...");
     if (!model.LoadFile(&run.input, 0))
-        return false;
+    {
+        result.report.reset();
+        return Fail(result, model.GetError(), statusText);
+    }
     model.ComputeFaceNormals();
     model.ComputeVertexNormals();
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "geometry/winding.h"
-#include "model/status_sink.h"
 
 #include <array>
 #include <cstdint>
@@ -74,12 +73,6 @@ struct ModelReport
     std::vector<int> disagreeingObjects; // closed objects wound against the advice
     std::vector<ReportWarning> warnings; // by object, then kind; the file's last
 };
-
-// Reads the input (standard input when readStandardInput) as ConvertModel
-// does, so it fails exactly where the conversion fails, with the same one
-// message through status; then fills report. Returns true when the file was
-// read.
-bool InspectModel(const std::string& inputPath, bool readStandardInput, CStatusSink& status, ModelReport& report);
 
 // The warning kind's name in reports: "unused-vertices", ...
 const char* WarningName(WarningKind kind);

@@ -197,26 +197,23 @@ CRasterImage RenderPreview(CModelSource& model, int size, bool flip, bool both)
     return picture;
 }
 
-bool WritePreview(const PreviewRequest& request, CStatusSink& status)
+bool WritePreview(const ConversionRequest& request, CStatusSink& status, ConversionResult& result)
 {
     OpenedRun run;
-    if (!OpenInput(request.inputPath, request.readStandardInput, status, run.input))
+    if (!OpenInput(request.inputPath, request.readStandardInput, result, run.input))
         return false;
-    const std::string outputPath = request.outputPath == "-" ? std::string() : request.outputPath;
+    const std::string outputPath = request.writeStandardOutput ? std::string() : request.outputPath;
     CAtomicOutputFile output;
     {
         std::string statusText;
         CModel3DS model(&status, &statusText, KeyTracks::Skip); // the objects as stored, as converted
-        if (!LoadRun(model, run, 0, status))
+        if (!LoadRun(model, statusText, run, 0, status, result))
             return false;
-        const CRasterImage picture = RenderPreview(model, request.size, request.flip, request.both);
-        if (!CreateOutput(status, output, outputPath))
+        const CRasterImage picture = RenderPreview(model, request.previewSize, request.flip, request.previewBoth);
+        if (!CreateOutput(result, output, outputPath))
             return false;
         if (!WritePng(picture, output))
-        {
-            status.ShowMessage("Error: Could not make the picture: out of memory");
-            return false;
-        }
+            return Fail(result, ErrorKind::OutOfMemory, "Error: Could not make the picture: out of memory");
     }
-    return CommitOutput(status, output, outputPath);
+    return CommitOutput(result, output, outputPath);
 }

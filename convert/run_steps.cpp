@@ -3,6 +3,8 @@
 #include "convert/output_naming.h"
 
 #include <cerrno>
+#include <new>
+#include <stdexcept>
 
 namespace
 {
@@ -11,16 +13,69 @@ std::string OutputName(const std::string& path)
 {
     return path.empty() ? "-" : path;
 }
+
+// The file a message about memory names: the input, or standard input.
+std::string InputName(const ConversionRequest& request)
+{
+    return request.readStandardInput ? "standard input" : request.inputPath;
+}
+
+bool RunOperation(const ConversionRequest& request, CStatusSink& status, ConversionResult& result)
+{
+    switch (request.operation)
+    {
+    case Operation::Convert:
+        return ConvertModel(request, status, result);
+    case Operation::Frames:
+        return ExportFrames(request, status, result);
+    case Operation::Info:
+        return InspectModel(request, status, result);
+    case Operation::Preview:
+        return WritePreview(request, status, result);
+    }
+    return Fail(result, ErrorKind::BadRequest, "Error: Unknown operation");
+}
 } // namespace
 
-bool OpenRun(const ConversionRequest& request, CStatusSink& status, OpenedRun& run)
+ConversionResult RunConversion(const ConversionRequest& request, CStatusSink& status)
+{
+    ConversionResult result;
+    try
+    {
+        RunOperation(request, status, result);
+    }
+    catch (const std::bad_alloc&)
+    {
+        // Every object of the run is gone by now: an output not yet
+        // committed took its temporary file with it. Frames already in
+        // place stay, and stay listed.
+        result.warnings.clear();
+        result.report.reset();
+        Fail(result, ErrorKind::OutOfMemory, "Error: not enough memory to convert " + InputName(request));
+    }
+    catch (const std::length_error&)
+    {
+        // An array asked for more than the address space can hold.
+        result.warnings.clear();
+        result.report.reset();
+        Fail(result, ErrorKind::OutOfMemory, "Error: not enough memory to convert " + InputName(request));
+    }
+    return result;
+}
+
+bool Fail(ConversionResult& result, ErrorKind kind, std::string message, int systemError)
+{
+    result.kind = kind;
+    result.message = std::move(message);
+    result.systemError = systemError != 0 ? std::error_code(systemError, std::system_category()) : std::error_code();
+    return false;
+}
+
+bool OpenRun(const ConversionRequest& request, ConversionResult& result, OpenedRun& run)
 {
     if (request.inputPath.empty() && !request.readStandardInput)
-    {
-        status.ShowMessage("Error: You must specify an input file");
-        return false;
-    }
-    if (!OpenInput(request.inputPath, request.readStandardInput, status, run.input))
+        return Fail(result, ErrorKind::BadRequest, "Error: You must specify an input file");
+    if (!OpenInput(request.inputPath, request.readStandardInput, result, run.input))
         return false;
     if (request.writeStandardOutput)
     {
@@ -31,44 +86,45 @@ bool OpenRun(const ConversionRequest& request, CStatusSink& status, OpenedRun& r
         return true;
     }
     if (request.outputPath.empty())
-    {
-        status.ShowMessage("Error: You must specify an output file name");
-        return false;
-    }
+        return Fail(result, ErrorKind::BadRequest, "Error: You must specify an output file name");
     run.finalPath = MakeOutputPath(request.outputPath);
     run.textureName = request.textureName.empty() ? MakeTextureName(run.finalPath) : request.textureName;
     return true;
 }
 
-bool OpenInput(const std::string& inputPath, bool readStandardInput, CStatusSink& status, CInputFile& input)
+bool OpenInput(const std::string& inputPath, bool readStandardInput, ConversionResult& result, CInputFile& input)
 {
     if (readStandardInput ? input.OpenStandardInput() : input.Open(inputPath))
         return true;
-    status.ShowError("Error: Could not open Input file: " + inputPath, errno);
-    return false;
+    // A file too large for the memory there is cannot be read either.
+    const int error = errno;
+    return Fail(result, error == ENOMEM ? ErrorKind::OutOfMemory : ErrorKind::InputUnreadable,
+                "Error: Could not open Input file: " + inputPath, error);
 }
 
-bool CreateOutput(CStatusSink& status, CAtomicOutputFile& output, const std::string& path)
+bool CreateOutput(ConversionResult& result, CAtomicOutputFile& output, const std::string& path)
 {
     if (path.empty() ? output.CreateStandardOutput() : output.Create(path))
         return true;
-    status.ShowError("Error: Could not create Output file: " + OutputName(path), errno);
-    return false;
+    return Fail(result, ErrorKind::OutputUnwritable, "Error: Could not create Output file: " + OutputName(path), errno);
 }
 
-bool LoadRun(CModel3DS& model, OpenedRun& run, int mode, CStatusSink& status)
+bool LoadRun(CModel3DS& model, const std::string& statusText, OpenedRun& run, int mode, CStatusSink& status,
+             ConversionResult& result)
 {
     status.ShowProgress("Loading model...");
     const bool loaded = model.LoadFile(&run.input, mode) != 0;
     run.input.Close();
-    return loaded;
+    if (!loaded)
+        return Fail(result, model.GetError(), statusText);
+    return true;
 }
 
-bool WriteOutput(CStatusSink& status, CAtomicOutputFile& output, const std::string& path,
+bool WriteOutput(ConversionResult& result, CAtomicOutputFile& output, const std::string& path,
                  const std::string& textureName, bool flip, int objectCount,
                  const std::function<void(CModelTextWriter&)>& writeObjects)
 {
-    if (!CreateOutput(status, output, path))
+    if (!CreateOutput(result, output, path))
         return false;
     CModelTextWriter writer(output, textureName, flip);
     writer.WriteHeader(objectCount);
@@ -78,21 +134,19 @@ bool WriteOutput(CStatusSink& status, CAtomicOutputFile& output, const std::stri
     return true;
 }
 
-bool CommitOutput(CStatusSink& status, CAtomicOutputFile& output, const std::string& path)
+bool CommitOutput(ConversionResult& result, CAtomicOutputFile& output, const std::string& path)
 {
     if (!output.Commit())
-    {
-        status.ShowError("Error: Could not write Output file: " + OutputName(path), errno);
-        return false;
-    }
-    status.ShowOutputWritten(OutputName(path));
+        return Fail(result, ErrorKind::OutputUnwritable, "Error: Could not write Output file: " + OutputName(path),
+                    errno);
+    result.outputs.push_back(OutputName(path));
     return true;
 }
 
-bool WriteModelFile(CStatusSink& status, const std::string& path, const std::string& textureName, bool flip,
+bool WriteModelFile(ConversionResult& result, const std::string& path, const std::string& textureName, bool flip,
                     int objectCount, const std::function<void(CModelTextWriter&)>& writeObjects)
 {
     CAtomicOutputFile output;
-    return WriteOutput(status, output, path, textureName, flip, objectCount, writeObjects) &&
-           CommitOutput(status, output, path);
+    return WriteOutput(result, output, path, textureName, flip, objectCount, writeObjects) &&
+           CommitOutput(result, output, path);
 }

@@ -9,8 +9,12 @@
 #include <functional>
 #include <string>
 
-// The steps that the conversion and the frame export share. Each shows its
-// one failure message through the status sink and returns false.
+// The steps that the operations share. Each that can fail records its one
+// failure in the result and returns false.
+
+// Records a failure: its kind, its message and, where a system call failed,
+// the errno value that says why (0 when none is known). Returns false.
+bool Fail(ConversionResult& result, ErrorKind kind, std::string message, int systemError = 0);
 
 struct OpenedRun
 {
@@ -22,29 +26,50 @@ struct OpenedRun
 // Opens the input and names the output and its texture. Standard input
 // written to standard output has no name to take the texture from: it is
 // then "model.RAW" unless the request names one.
-bool OpenRun(const ConversionRequest& request, CStatusSink& status, OpenedRun& run);
+bool OpenRun(const ConversionRequest& request, ConversionResult& result, OpenedRun& run);
 
 // Reads the input file (or standard input) whole; inputPath names it in the
 // message of a failure.
-bool OpenInput(const std::string& inputPath, bool readStandardInput, CStatusSink& status, CInputFile& input);
+bool OpenInput(const std::string& inputPath, bool readStandardInput, ConversionResult& result, CInputFile& input);
 
 // Creates the output at path, or on standard output when path is empty.
-bool CreateOutput(CStatusSink& status, CAtomicOutputFile& output, const std::string& path);
+bool CreateOutput(ConversionResult& result, CAtomicOutputFile& output, const std::string& path);
 
 // Shows "Loading model..." and loads the input in the given mode; the input
-// is closed afterwards, since the model holds all it needs.
-bool LoadRun(CModel3DS& model, OpenedRun& run, int mode, CStatusSink& status);
+// is closed afterwards, since the model holds all it needs. statusText is
+// the model's status text, which holds the message of a failed load.
+bool LoadRun(CModel3DS& model, const std::string& statusText, OpenedRun& run, int mode, CStatusSink& status,
+             ConversionResult& result);
 
 // Creates the output at path (standard output when path is empty), writes
 // the header for objectCount objects and lets writeObjects write them. The
 // output is complete but not yet in place: CommitOutput puts it there.
-bool WriteOutput(CStatusSink& status, CAtomicOutputFile& output, const std::string& path,
+bool WriteOutput(ConversionResult& result, CAtomicOutputFile& output, const std::string& path,
                  const std::string& textureName, bool flip, int objectCount,
                  const std::function<void(CModelTextWriter&)>& writeObjects);
 
-// Flushes the output to disk and puts it under its final name.
-bool CommitOutput(CStatusSink& status, CAtomicOutputFile& output, const std::string& path);
+// Flushes the output to disk, puts it under its final name and adds it to
+// the result's outputs.
+bool CommitOutput(ConversionResult& result, CAtomicOutputFile& output, const std::string& path);
 
 // WriteOutput and CommitOutput in one.
-bool WriteModelFile(CStatusSink& status, const std::string& path, const std::string& textureName, bool flip,
+bool WriteModelFile(ConversionResult& result, const std::string& path, const std::string& textureName, bool flip,
                     int objectCount, const std::function<void(CModelTextWriter&)>& writeObjects);
+
+// The operations behind RunConversion; each returns true when it succeeded.
+
+// Loads the input as a keyframe model, computes the normals and writes its
+// objects as stored.
+bool ConvertModel(const ConversionRequest& request, CStatusSink& status, ConversionResult& result);
+
+// Writes every frame as a model text file of its own, named by
+// FrameOutputPath. Frames written before a failure stay, each complete.
+bool ExportFrames(const ConversionRequest& request, CStatusSink& status, ConversionResult& result);
+
+// Reads the input as ConvertModel does, so that it fails exactly where the
+// conversion fails, and fills the result's report; nothing is written.
+bool InspectModel(const ConversionRequest& request, CStatusSink& status, ConversionResult& result);
+
+// Loads the input as the conversion does, renders it and writes an 8-bit RGB
+// PNG under the request's output path, or on standard output.
+bool WritePreview(const ConversionRequest& request, CStatusSink& status, ConversionResult& result);

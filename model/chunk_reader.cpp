@@ -39,13 +39,13 @@ int CModel3DS::LoadFile(CInputFile* file, int mode)
     std::uint32_t id = 0;
     if (!header.ReadWord(id) || id != kMain)
     {
-        ShowMessage(kNotA3dsFile);
+        ShowError(ErrorKind::NotAModel, kNotA3dsFile);
         return 0;
     }
     std::uint32_t mainLength = 0;
     if (!header.ReadDword(mainLength))
     {
-        ShowMessage(kTruncatedFile);
+        ShowError(ErrorKind::Damaged, kTruncatedFile);
         return 0;
     }
     if (mainLength > file->GetLength())
@@ -70,7 +70,7 @@ int CModel3DS::LoadFile(CInputFile* file, int mode)
     if (mode != 1)
         return 1;
 
-    ShowMessage("  Sorting objects...");
+    ShowProgress("  Sorting objects...");
     m_ppSorted.resize(static_cast<std::size_t>(m_nObjects));
     for (int i = 0; i < m_nObjects; ++i)
         m_ppSorted[static_cast<std::size_t>(i)] = &m_pObjects[static_cast<std::size_t>(i)];

@@ -66,7 +66,7 @@ int CModel3DS::CheckKeySlots()
 // The one message for keyframe data that would take too much to read.
 int CModel3DS::RefuseLongAnimation()
 {
-    ShowMessage("Error reading input file, its keyframe animation is too long: " + std::to_string(m_nFrames) +
+    ShowError(ErrorKind::TooLarge, "Error reading input file, its keyframe animation is too long: " + std::to_string(m_nFrames) +
                 " frames of " + std::to_string(m_nObjects) + (m_nObjects == 1 ? " object." : " objects."));
     return 0;
 }

@@ -93,7 +93,7 @@ int CModel3DS::OpenList(CByteCursor& chunk, std::uint64_t recordSize, std::uint3
 {
     if (chunk.ReadWord(count) && chunk.Fits(count, recordSize) && chunk.Take(count * recordSize, records))
         return 1;
-    ShowMessage(kTruncatedFile);
+    ShowError(ErrorKind::Damaged, kTruncatedFile);
     return 0;
 }
 
@@ -110,7 +110,7 @@ int CModel3DS::ReadVertexList(CByteCursor chunk)
         m_nPointCount = static_cast<int>(count);
     else if (m_nMode == 1 && static_cast<int>(count) != m_nPointCount)
     {
-        ShowMessage(kPointCountsDiffer);
+        ShowError(ErrorKind::Damaged, kPointCountsDiffer);
         return 0;
     }
     object->vertexCount = count;
@@ -219,7 +219,7 @@ int CModel3DS::CheckFaceIndices()
     {
         if (!IsWellFormed(object))
         {
-            ShowMessage("Error reading input file, a face of object " + object.name +
+            ShowError(ErrorKind::Damaged, "Error reading input file, a face of object " + object.name +
                         " uses a vertex that the object does not have.");
             return 0;
         }

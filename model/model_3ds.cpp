@@ -41,12 +41,11 @@ int CModel3DS::ComputeVertexNormals()
     return 0;
 }
 
-void CModel3DS::ShowMessage(const std::string& text)
+void CModel3DS::ShowError(ErrorKind kind, const std::string& text)
 {
+    m_error = kind;
     if (m_pText)
         *m_pText = text;
-    if (m_pStatusSink)
-        m_pStatusSink->ShowMessage(text);
 }
 
 void CModel3DS::ShowProgress(const std::string& text)

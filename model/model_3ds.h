@@ -3,6 +3,7 @@
 #include "model/model_source.h"
 #include "model/status_sink.h"
 #include "platform/bulk_memory.h"
+#include "records/error_kind.h"
 
 #include <cstdint>
 #include <string>
@@ -25,7 +26,8 @@ enum class KeyTracks
 class CModel3DS : public CModelSource
 {
 public:
-    // statusSink may be null: messages then only reach *text. keys applies
+    // statusSink, which hears the progress of a load, may be null; a failed
+    // load leaves its one message in *text. keys applies
     // to every load of the model.
     CModel3DS(CStatusSink* statusSink, std::string* text, KeyTracks keys = KeyTracks::Read);
 
@@ -55,6 +57,9 @@ public:
     void SortObjects(int first, int last);
 
     int GetFrameSegmentLength() const { return m_nFrames; }
+    // Why the load failed, its message being in the status text; None
+    // after a successful load.
+    ErrorKind GetError() const { return m_error; }
     // Whether the file stored the object's name longer than the 12
     // characters kept of it.
     bool IsNameCut(int index) const
@@ -96,7 +101,8 @@ private:
     void OrderSortedPair(int i, int j);
     void SwapSorted(int i, int j);
 
-    void ShowMessage(const std::string& text);
+    // A failure of the load: its kind, and its message in the status text.
+    void ShowError(ErrorKind kind, const std::string& text);
     void ShowProgress(const std::string& text);
 
     static constexpr std::uint64_t kListAlignmentSlack = 64;
@@ -105,6 +111,7 @@ private:
     CStatusSink* m_pStatusSink;
     int m_nMode = 0;
     KeyTracks m_keyTracks;
+    ErrorKind m_error = ErrorKind::None;
     char m_szName[13] = {};
     int m_nPointCount = -1;
     int m_nFrames = 1;

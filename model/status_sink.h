@@ -2,24 +2,15 @@
 
 #include <string>
 
-// Where the model's messages go: a dialog's status line, a terminal, a test.
-// Both operations run on the caller's thread, inside the call that shows them.
+// Where progress goes while a model file is read or written: a dialog's
+// status line, a terminal, a test. Failures and warnings are not shown
+// here: they come back in the operation's result.
 class CStatusSink
 {
 public:
     virtual ~CStatusSink() = default;
-    // A message or an error, replacing the one shown before.
-    virtual void ShowMessage(const std::string& text) = 0;
-    // An error caused by a failed system call: the message, and the errno
-    // value that says why, for a front end that shows the reason too.
-    virtual void ShowError(const std::string& text, int systemError)
-    {
-        (void)systemError;
-        ShowMessage(text);
-    }
-    // An output file is complete and in place ("-" for standard output).
-    virtual void ShowOutputWritten(const std::string& path) { (void)path; }
-    // Progress during a long step; it must be visible at once, so a dialog
-    // busy inside one handler repaints before it returns.
+    // Progress during a long step, runs on the caller's thread; it must be
+    // visible at once, so a dialog busy inside one handler repaints before
+    // it returns.
     virtual void ShowProgress(const std::string& text) = 0;
 };

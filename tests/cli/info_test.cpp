@@ -63,12 +63,15 @@ TEST(Info, ReportsWindingAndWarnings)
 {
     TemporaryFolder folder;
     CTerminalStatus status("m.3ds", Verbosity::Quiet);
+    ConversionRequest request;
+    request.operation = Operation::Info;
+    request.inputPath = folder / "m.3ds";
     for (const ReportCase& row : kReports)
     {
         WriteModel(folder / "m.3ds", row.meshes, row.keys);
-        ModelReport report;
-        ASSERT_TRUE(InspectModel(folder / "m.3ds", false, status, report));
-        EXPECT_EQ(Summary(report), row.summary) << row.meshes[0].name;
+        const ConversionResult result = RunConversion(request, status);
+        ASSERT_TRUE(result.Succeeded()) << result.message;
+        EXPECT_EQ(Summary(*result.report), row.summary) << row.meshes[0].name;
     }
 }
 

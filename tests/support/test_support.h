@@ -102,7 +102,8 @@ inline std::vector<fixtures::Mesh> LargeModel()
     return {mesh, mesh, mesh};
 }
 
-// A model loaded from bytes in memory, with the errors it showed on the way.
+// A model loaded from bytes in memory, with the error it ended in: a
+// failure's message, and any progress line that looks like an error.
 struct LoadedModel : CStatusSink
 {
     explicit LoadedModel(std::vector<std::uint8_t> bytes, int mode = 0)
@@ -110,13 +111,14 @@ struct LoadedModel : CStatusSink
         CInputFile file;
         file.OpenMemory(std::move(bytes));
         result = model.LoadFile(&file, mode);
+        if (result == 0 || model.GetError() != ErrorKind::None)
+            errors.push_back(model.GetError() == ErrorKind::None ? "failed without a kind: " + text : text);
     }
-    void ShowMessage(const std::string& text) override
+    void ShowProgress(const std::string& text) override
     {
         if (text.rfind("Error", 0) == 0)
             errors.push_back(text);
     }
-    void ShowProgress(const std::string& text) override { ShowMessage(text); }
 
     std::vector<std::string> errors;
     std::string text;
