@@ -174,6 +174,24 @@ bool CAtomicOutputFile::Create(const std::string& finalPath)
 
 bool CAtomicOutputFile::CreateTemporary(const std::string& folder, const std::string& fileName, int mode)
 {
+    // An unnamed file where the file system allows: a run killed outright
+    // (by the out-of-memory killer, say) then leaves nothing behind.
+    if (const int descriptor = temporary_files::CreateUnnamed(folder); descriptor >= 0)
+    {
+        m_nDescriptor = descriptor;
+        m_strFolder = folder;
+        m_strFileName = fileName;
+        if (mode != 0666 && fchmod(descriptor, static_cast<mode_t>(mode)) != 0)
+        {
+            KeepingErrno([this] { Discard(); });
+            return false;
+        }
+        return true;
+    }
+    else if (errno != EOPNOTSUPP)
+    {
+        return false;
+    }
     for (int attempt = 0; attempt < kMaxNameAttempts; ++attempt)
     {
         std::string path = TemporaryName(folder, fileName);
@@ -307,12 +325,40 @@ bool CAtomicOutputFile::Commit()
     // The rename happens under the interrupt register's lock: an interrupt
     // then finds the file either complete under its final name or still
     // registered, and removes only the latter.
+    if (m_strWritingPath.empty())
+        return CommitUnnamed();
     if (!FlushToDisk(m_nDescriptor) || !CloseDescriptor()
         || !temporary_files::Rename(m_strWritingPath, m_strFinalPath))
     {
         KeepingErrno([this] { Discard(); });
         return false;
     }
+    Reset();
+    return true;
+}
+
+bool CAtomicOutputFile::CommitUnnamed()
+{
+    if (!FlushToDisk(m_nDescriptor))
+    {
+        KeepingErrno([this] { Discard(); });
+        return false;
+    }
+    // A new output takes its name at once; one that replaces a file needs a
+    // name of its own in the folder first, renamed over the old one in one
+    // step.
+    bool named = temporary_files::LinkNew(m_nDescriptor, m_strFinalPath);
+    for (int attempt = 0; attempt < kMaxNameAttempts && !named && errno == EEXIST; ++attempt)
+        named = temporary_files::LinkAndRename(m_nDescriptor, TemporaryName(m_strFolder, m_strFileName),
+                                               m_strFinalPath);
+    if (!named)
+    {
+        KeepingErrno([this] { Discard(); });
+        return false;
+    }
+    // The data reached the disk before the file was named: whatever closing
+    // may say now, the output is complete and in place.
+    CloseDescriptor();
     Reset();
     return true;
 }
@@ -337,6 +383,8 @@ void CAtomicOutputFile::Reset()
     m_nSyncAsked = 0;
     m_strFinalPath.clear();
     m_strWritingPath.clear();
+    m_strFolder.clear();
+    m_strFileName.clear();
 }
 
 bool CAtomicOutputFile::CreateStandardOutput()

@@ -8,8 +8,9 @@
 
 // An output file that appears under its final name only when complete.
 //
-// The bytes go to a temporary file in the final path's folder; Commit() flushes
-// it to disk and renames it over the final path in one step. Until then a file
+// The bytes go to a temporary file in the final path's folder, unnamed where
+// the file system allows (so that even a killed process leaves nothing);
+// Commit() flushes it to disk and renames it over the final path in one step. Until then a file
 // that already had the final name stays untouched, and a failed or abandoned
 // output (Discard(), a failed Commit() or the destructor) removes the
 // temporary file, so no run leaves a truncated file behind.
@@ -49,6 +50,7 @@ public:
 private:
     bool CreateTemporary(const std::string& folder, const std::string& fileName, int mode);
     bool OpenDirect(const std::string& path);
+    bool CommitUnnamed();
     bool CloseDescriptor();
     void Reset();
     void SyncEarly();
@@ -68,5 +70,8 @@ private:
     std::uint64_t m_nSyncAsked = 0; // bytes written when the last early sync was asked for
     std::unique_ptr<CEarlySync> m_pEarlySync;
     std::string m_strFinalPath;
-    std::string m_strWritingPath;
+    std::string m_strWritingPath; // empty while an unnamed file is written
+    // Where an unnamed file gets its name: the final path's folder and name.
+    std::string m_strFolder;
+    std::string m_strFileName;
 };

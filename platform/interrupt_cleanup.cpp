@@ -134,6 +134,56 @@ bool Rename(const std::string& path, const std::string& finalPath)
     return true;
 }
 
+int CreateUnnamed(const std::string& folder)
+{
+    // Naming the file later goes through /proc; without it the file could
+    // never be named.
+    if (access("/proc/self/fd", X_OK) != 0)
+    {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    const int descriptor = open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    // Kernels and file systems without unnamed files say so in several ways.
+    if (descriptor < 0 && (errno == EISDIR || errno == EINVAL))
+        errno = EOPNOTSUPP;
+    return descriptor;
+}
+
+namespace
+{
+bool Link(int descriptor, const std::string& path)
+{
+    const std::string descriptorPath = "/proc/self/fd/" + std::to_string(descriptor);
+    return linkat(AT_FDCWD, descriptorPath.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
+}
+} // namespace
+
+bool LinkNew(int descriptor, const std::string& finalPath)
+{
+    // Under the lock, so that an interrupt finds the output either complete
+    // under its name or nameless, never on the way.
+    Registry& registry = TheRegistry();
+    std::lock_guard<std::mutex> guard(registry.lock);
+    return Link(descriptor, finalPath);
+}
+
+bool LinkAndRename(int descriptor, const std::string& linkPath, const std::string& finalPath)
+{
+    Registry& registry = TheRegistry();
+    std::lock_guard<std::mutex> guard(registry.lock);
+    if (!Link(descriptor, linkPath))
+        return false;
+    if (std::rename(linkPath.c_str(), finalPath.c_str()) != 0)
+    {
+        const int error = errno;
+        unlink(linkPath.c_str());
+        errno = error;
+        return false;
+    }
+    return true;
+}
+
 void Remove(const std::string& path)
 {
     Registry& registry = TheRegistry();

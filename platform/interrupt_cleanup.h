@@ -26,4 +26,20 @@ bool Rename(const std::string& path, const std::string& finalPath);
 
 // Removes the file and forgets it.
 void Remove(const std::string& path);
+
+// Creates an unnamed file in folder (open with O_TMPFILE): it has no name
+// until LinkAndRename gives it one, so nothing of it can be left behind,
+// not even by a process killed outright. The descriptor, or -1 with errno
+// set; EOPNOTSUPP when the file system cannot make such files.
+int CreateUnnamed(const std::string& folder);
+
+// Gives the unnamed file the name finalPath when no file has it; false with
+// errno set (EEXIST: a file has it).
+bool LinkNew(int descriptor, const std::string& finalPath);
+
+// Gives the unnamed file the name linkPath, then renames it over finalPath,
+// both under the register's lock, so an interrupt never finds it named and
+// unregistered. False with errno set (EEXIST: linkPath is taken, try
+// another); the file then has no name.
+bool LinkAndRename(int descriptor, const std::string& linkPath, const std::string& finalPath);
 } // namespace temporary_files

@@ -1,7 +1,9 @@
 // A batch interrupted while it writes: the output being written goes, the
 // outputs already complete stay whole, and the converter ends as the signal
-// would have ended it, so that a shell sees the usual status. The same model
-// then goes through standard input and output.
+// would have ended it, so that a shell sees the usual status. An output
+// being written has no name in its folder, so even a process killed
+// outright (SIGKILL) leaves nothing behind. The same model then goes
+// through standard input and output.
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -13,10 +15,24 @@
 
 namespace
 {
+// Whether the process holds open a file of the folder that has no name
+// there: the output it is writing.
+bool WritesUnnamedFile(pid_t process, const support::fs::path& folder)
+{
+    std::error_code error;
+    for (const auto& entry : support::fs::directory_iterator("/proc/" + std::to_string(process) + "/fd", error))
+    {
+        const std::string target = support::fs::read_symlink(entry.path(), error).string();
+        if (target.starts_with(folder.string() + "/") && target.ends_with(" (deleted)"))
+            return true;
+    }
+    return false;
+}
+
 TEST(Interrupt, RemovesTheOutputBeingWrittenAndEndsByTheSignal)
 {
     const std::vector<std::uint8_t> bytes = fixtures::BuildModelFile(support::LargeModel());
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL})
     {
         SCOPED_TRACE(strsignal(signal));
         support::TemporaryFolder folder;
@@ -29,13 +45,16 @@ TEST(Interrupt, RemovesTheOutputBeingWrittenAndEndsByTheSignal)
         const pid_t child = fork();
         if (child == 0)
             std::signal(signal, SIG_DFL), dup2(open("/dev/null", O_WRONLY), 1), dup2(1, 2), execv(args[0], args.data()), _exit(127);
-        // Until one output is complete and the next one is being written.
+        // Until one output is complete and the next one is being written;
+        // meanwhile no name but a complete output's appears.
         bool writing = false;
         for (int wait = 0; wait < 20000 && !writing; ++wait)
         {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
             const std::set<std::string> names = folder.List();
-            writing = names.contains("0.DTQ") && std::any_of(names.begin(), names.end(), [](const std::string& name) { return name.ends_with(".tmp"); });
+            for (const std::string& name : names)
+                ASSERT_TRUE(name.ends_with(".3ds") || name.ends_with(".DTQ")) << name;
+            writing = names.contains("0.DTQ") && WritesUnnamedFile(child, folder.Path());
         }
         kill(child, signal);
         int status = 0;
