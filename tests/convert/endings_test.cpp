@@ -114,4 +114,56 @@ TEST(ConversionEndings, StatusMessageAndFolder)
     }
 }
 
+// Short of memory, a batch ends the file that does not fit with one message
+// naming it and goes on with the next: every input is either converted
+// whole or named in one error line, the summary counts them, and nothing
+// else is left in the folder, whatever thread ran out.
+TEST(ConversionEndings, LowMemoryEndsOneFileAndTheBatchGoesOn)
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizers reserve more address space than the limits here allow";
+#endif
+    support::TemporaryFolder folder;
+    ASSERT_TRUE(fixtures::WriteFile(folder / "s1.3ds", fixtures::BuildExampleShip()));
+    ASSERT_TRUE(fixtures::WriteFile(folder / "s2.3ds", fixtures::BuildExampleShip()));
+    support::WriteModel(folder / "big.3ds", support::LargeModel());
+    const std::vector<std::string> inputs = {"s1.3ds", "big.3ds", "s2.3ds"};
+    const support::TemporaryFolder whole;
+    std::vector<std::string> reference = {TESSALINE_CONVERT_PATH, "-d", whole.Path()};
+    reference.insert(reference.end(), inputs.begin(), inputs.end());
+    ASSERT_EQ(support::Run(reference, {.folder = folder.Path()}).status, 0);
+    bool bigFailedAlone = false;
+    for (const rlim_t megabytes : {24, 32, 40, 44, 48, 52, 56, 64, 96})
+        for (const char* jobs : {"1", "2", "3"})
+        {
+            SCOPED_TRACE(std::to_string(megabytes) + " MB, -j " + jobs);
+            const support::TemporaryFolder out;
+            std::vector<std::string> argv = {TESSALINE_CONVERT_PATH, "-j", jobs, "-d", out.Path()};
+            argv.insert(argv.end(), inputs.begin(), inputs.end());
+            const support::Process run = support::Run(argv, {.folder = folder.Path(), .addressSpace = megabytes << 20});
+            std::set<std::string> failed;
+            std::istringstream lines(run.err);
+            for (std::string line; std::getline(lines, line);)
+                for (const std::string& input : inputs)
+                    if (line.starts_with("tessaline-convert: " + input + ": Error"))
+                        EXPECT_TRUE(failed.insert(input).second) << run.err;
+            std::set<std::string> written;
+            for (const std::string& input : inputs)
+            {
+                const std::string name = input.substr(0, input.size() - 4) + ".DTQ";
+                if (!failed.contains(input))
+                    EXPECT_TRUE(support::ReadFile(out / name) == support::ReadFile(whole / name)) << input << "\n" << run.err;
+                written.insert(name);
+            }
+            for (const std::string& name : out.List())
+                EXPECT_TRUE(written.contains(name)) << name;
+            EXPECT_EQ(run.status, failed.empty() ? 0 : 1) << run.err;
+            const std::string summary = std::to_string(inputs.size() - failed.size()) + " converted, " + std::to_string(failed.size()) + " failed\n";
+            EXPECT_TRUE(run.err.ends_with(summary)) << run.err;
+            bigFailedAlone = bigFailedAlone || (failed == std::set<std::string>{"big.3ds"} &&
+                                                run.err.find("big.3ds: Error: not enough memory to convert big.3ds\n") != std::string::npos);
+        }
+    // Some limit lets the small files through and stops the large one.
+    EXPECT_TRUE(bigFailedAlone);
+}
 } // namespace

@@ -17,7 +17,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -149,11 +151,22 @@ inline Process Run(const std::vector<std::string>& argv, const RunOptions& optio
 {
     TemporaryFolder streams;
     const std::string outPath = streams / "out", errPath = streams / "err";
+    // nobody may be unable to reach the build folder (a clone under /root):
+    // the program then runs from a copy in a folder everyone can enter.
+    std::vector<std::string> arguments = argv;
+    const bool dropping = options.unprivileged && geteuid() == 0;
+    if (dropping)
+    {
+        arguments[0] = streams / fs::path(argv[0]).filename();
+        fs::copy_file(argv[0], arguments[0]);
+        fs::permissions(streams.Path(), fs::perms(0755));
+        fs::permissions(arguments[0], fs::perms(0755));
+    }
     const pid_t child = fork();
     if (child == 0)
     {
         std::vector<char*> args;
-        for (const std::string& arg : argv)
+        for (const std::string& arg : arguments)
             args.push_back(const_cast<char*>(arg.c_str()));
         args.push_back(nullptr);
         const int in = open(options.input.c_str(), O_RDONLY | O_NONBLOCK);
@@ -177,6 +190,8 @@ inline Process Run(const std::vector<std::string>& argv, const RunOptions& optio
             setenv("LD_PRELOAD", options.preload.c_str(), 1);
         alarm(120); // a run that hangs ends with SIGALRM
         execv(args[0], args.data());
+        const std::string why = std::string("cannot run ") + args[0] + (dropping ? " as nobody: " : ": ") + strerror(errno) + "\n";
+        (void)!write(2, why.data(), why.size());
         _exit(127);
     }
     Process result;
