@@ -97,6 +97,31 @@ const char* AdviceName(FlipAdvice advice)
     return "undecided";
 }
 
+// The kind of a failure in the JSON report.
+const char* ErrorKindName(ErrorKind kind)
+{
+    switch (kind)
+    {
+    case ErrorKind::None:
+        return "none";
+    case ErrorKind::BadRequest:
+        return "bad-request";
+    case ErrorKind::InputUnreadable:
+        return "input-unreadable";
+    case ErrorKind::NotAModel:
+        return "not-a-model";
+    case ErrorKind::Damaged:
+        return "damaged";
+    case ErrorKind::TooLarge:
+        return "too-large";
+    case ErrorKind::OutputUnwritable:
+        return "output-unwritable";
+    case ErrorKind::OutOfMemory:
+        return "out-of-memory";
+    }
+    return "";
+}
+
 std::string WarningText(const ReportWarning& warning, const ModelReport& report)
 {
     const std::uint64_t n = warning.count;
@@ -249,7 +274,10 @@ int RunInfo(const ConvertOptions& options)
         {
             status.ShowResult(result);
             failed = true;
-            files.push_back({{"input", ValidUtf8(input)}, {"read", false}, {"error", ValidUtf8(MessageWithReason(result))}});
+            files.push_back({{"input", ValidUtf8(input)},
+                             {"read", false},
+                             {"error_kind", ErrorKindName(result.kind)},
+                             {"error", ValidUtf8(MessageWithReason(result))}});
             continue;
         }
         const ModelReport& report = *result.report;
