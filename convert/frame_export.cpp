@@ -115,7 +115,7 @@ bool ExportFrames(const ConversionRequest& request, FrameSequence sequence, CSta
     const bool morph = sequence == FrameSequence::Morph;
     CModel3DS model(&status, &statusText, morph ? KeyTracks::Skip : KeyTracks::Read);
     FramesToWrite frames;
-    if (!LoadRun(model, run, morph ? 1 : 0, status) ||
+    if (!LoadRun(model, run, morph ? LoadMode::MorphSequence : LoadMode::KeyframeModel, status) ||
         !ChooseFrames(model, sequence, request.frameRange, status, frames))
         return false;
 

@@ -158,7 +158,7 @@ std::optional<int> CountAnimatedObjects(CInputFile& input)
 {
     std::string text;
     CModel3DS model(nullptr, &text, KeyTracks::Read);
-    if (!model.LoadFile(&input, 0))
+    if (!model.LoadFile(&input, LoadMode::KeyframeModel))
         return std::nullopt;
     int animated = 0;
     for (int i = 0; i < model.GetObjectCount(); ++i)
@@ -227,8 +227,11 @@ bool InspectModel(const std::string& inputPath, bool readStandardInput, CStatusS
     std::string statusText;
     CModel3DS model(&status, &statusText, KeyTracks::Skip);
     status.ShowProgress("Loading model...");
-    if (!model.LoadFile(&run.input, 0))
+    if (!model.LoadFile(&run.input, LoadMode::KeyframeModel))
+    {
+        status.ShowMessage(model.GetErrorText());
         return false;
+    }
     model.ComputeFaceNormals();
     model.ComputeVertexNormals();
 

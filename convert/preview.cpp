@@ -207,7 +207,7 @@ bool WritePreview(const PreviewRequest& request, CStatusSink& status)
     {
         std::string statusText;
         CModel3DS model(&status, &statusText, KeyTracks::Skip); // the objects as stored, as converted
-        if (!LoadRun(model, run, 0, status))
+        if (!LoadRun(model, run, LoadMode::KeyframeModel, status))
             return false;
         const CRasterImage picture = RenderPreview(model, request.size, request.flip, request.both);
         if (!CreateOutput(status, output, outputPath))

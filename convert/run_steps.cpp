@@ -56,11 +56,13 @@ bool CreateOutput(CStatusSink& status, CAtomicOutputFile& output, const std::str
     return false;
 }
 
-bool LoadRun(CModel3DS& model, OpenedRun& run, int mode, CStatusSink& status)
+bool LoadRun(CModel3DS& model, OpenedRun& run, LoadMode mode, CStatusSink& status)
 {
     status.ShowProgress("Loading model...");
     const bool loaded = model.LoadFile(&run.input, mode) != 0;
     run.input.Close();
+    if (!loaded)
+        status.ShowMessage(model.GetErrorText());
     return loaded;
 }
 

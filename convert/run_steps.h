@@ -33,7 +33,7 @@ bool CreateOutput(CStatusSink& status, CAtomicOutputFile& output, const std::str
 
 // Shows "Loading model..." and loads the input in the given mode; the input
 // is closed afterwards, since the model holds all it needs.
-bool LoadRun(CModel3DS& model, OpenedRun& run, int mode, CStatusSink& status);
+bool LoadRun(CModel3DS& model, OpenedRun& run, LoadMode mode, CStatusSink& status);
 
 // Creates the output at path (standard output when path is empty), writes
 // the header for objectCount objects and lets writeObjects write them. The

@@ -102,25 +102,31 @@ inline std::vector<fixtures::Mesh> LargeModel()
     return {mesh, mesh, mesh};
 }
 
-// A model loaded from bytes in memory, with the errors it showed on the way.
+// A model loaded from bytes in memory, with the errors it told on the way:
+// those its status sink was shown, which should carry progress only, then
+// its status text.
 struct LoadedModel : CStatusSink
 {
-    explicit LoadedModel(std::vector<std::uint8_t> bytes, int mode = 0)
+    explicit LoadedModel(std::vector<std::uint8_t> bytes, LoadMode mode = LoadMode::KeyframeModel,
+                         KeyTracks keys = KeyTracks::Read)
+        : model(this, &text, keys)
     {
         CInputFile file;
         file.OpenMemory(std::move(bytes));
         result = model.LoadFile(&file, mode);
-    }
-    void ShowMessage(const std::string& text) override
-    {
-        if (text.rfind("Error", 0) == 0)
+        if (!text.empty())
             errors.push_back(text);
     }
-    void ShowProgress(const std::string& text) override { ShowMessage(text); }
+    void ShowMessage(const std::string& shown) override
+    {
+        if (shown.rfind("Error", 0) == 0)
+            errors.push_back(shown);
+    }
+    void ShowProgress(const std::string& shown) override { ShowMessage(shown); }
 
     std::vector<std::string> errors;
     std::string text;
-    CModel3DS model{this, &text};
+    CModel3DS model;
     int result = 0;
 };
 
