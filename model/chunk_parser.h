@@ -4,6 +4,7 @@
 #include "model/chunk_ids.h"
 #include "model/model_3ds.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <span>
@@ -105,14 +106,14 @@ bool ForEachTrackKey(CByteCursor track, std::size_t slotCount, Visit visit)
     // chunk are read, whatever the count says.
     if (!track.Skip(record_size::kTrackHeader - kCountEnd))
         return true;
-    for (std::uint32_t i = 0; i < count; ++i)
+    CRecordList<KeySize> keys;
+    track.TakeRecords(std::min<std::uint64_t>(count, track.Left() / KeySize), keys);
+    for (std::size_t i = 0; i < keys.Count(); ++i)
     {
-        const auto key = track.TakeRecord<KeySize>();
-        if (!key)
-            break;
-        const std::uint16_t frame = LoadWord<0>(*key);
+        const ByteRecord<KeySize> key = keys[i];
+        const std::uint16_t frame = LoadWord<0>(key);
         if (frame < slotCount) // no slot for a key outside the segment
-            visit(frame, *key);
+            visit(frame, key);
     }
     return true;
 }

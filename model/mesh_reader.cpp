@@ -185,12 +185,11 @@ void C3dsParser::ReadMaterialGroup(CByteCursor chunk)
     if (!chunk.ReadWord(count))
         return;
     // Only the face numbers that really lie inside the chunk.
-    for (std::uint32_t i = 0; i < count; ++i)
+    CRecordList<2> faces;
+    chunk.TakeRecords(std::min<std::uint64_t>(count, chunk.Left() / 2), faces);
+    for (std::size_t i = 0; i < faces.Count(); ++i)
     {
-        const auto face = chunk.TakeRecord<2>();
-        if (!face)
-            break;
-        const std::uint16_t index = LoadWord<0>(*face);
+        const std::uint16_t index = LoadWord<0>(faces[i]);
         if (index < object->faces.size()) // an index past the list names no face
             CopyFaceAttributes(attributes, object->faces[index]);
     }
