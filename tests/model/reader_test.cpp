@@ -189,6 +189,29 @@ TEST(Reader, FilesToObjectsAndMessages) {
     }
 }
 
+// The status sink is shown progress alone; a failure's message stays in the
+// status text.
+TEST(Reader, ProgressOnTheStatusSink) {
+    fixtures::Mesh four = support::Triangle("B");
+    four.vertices.push_back({1, 1, 1});
+    const std::tuple<Bytes, LoadMode, std::string> cases[] = {
+        {Triangles({"Hull", "!Camera", "Deck"}), kKeyframes, "  reading Object 0 of 2;  reading Object 1 of 2;"},
+        {Triangles({"B", "A"}), kMorph, "  reading Object 0 of 2;  reading Object 1 of 2;  Sorting objects...;"},
+        {fixtures::BuildModelFile({support::Triangle("A"), four}), kMorph, "  reading Object 0 of 2;  reading Object 1 of 2; | " + kCounts},
+        {{0x4D, 0x4D, 6, 0, 0, 0}, kMorph, "  Sorting objects...;"},
+        {{0x4D, 0x4C, 6, 0, 0, 0}, kKeyframes, " | " + kNotA3ds},
+    };
+    for (const auto& [bytes, mode, shown] : cases) { // progress texts, each ended by ";", then " | " and each error
+        support::LoadedModel loaded(bytes, mode);
+        std::string text;
+        for (const std::string& line : loaded.progress)
+            text += line + ";";
+        for (const std::string& error : loaded.errors)
+            text += " | " + error;
+        EXPECT_EQ(text, shown);
+    }
+}
+
 // The mesh arrays of a model share blocks of memory; under AddressSanitizer a
 // write just past any of them is still reported, as past a block of its own.
 TEST(Reader, WritesPastMeshArraysAreReportedUnderAddressSanitizer) {

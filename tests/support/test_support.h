@@ -102,9 +102,9 @@ inline std::vector<fixtures::Mesh> LargeModel()
     return {mesh, mesh, mesh};
 }
 
-// A model loaded from bytes in memory, with the errors it told on the way:
-// those its status sink was shown, which should carry progress only, then
-// its status text.
+// A model loaded from bytes in memory, with what it told on the way: the
+// errors its status sink was shown, which should carry progress only, then
+// its status text; and the other texts its sink was shown.
 struct LoadedModel : CStatusSink
 {
     explicit LoadedModel(std::vector<std::uint8_t> bytes, LoadMode mode = LoadMode::KeyframeModel,
@@ -119,12 +119,12 @@ struct LoadedModel : CStatusSink
     }
     void ShowMessage(const std::string& shown) override
     {
-        if (shown.rfind("Error", 0) == 0)
-            errors.push_back(shown);
+        (shown.rfind("Error", 0) == 0 ? errors : progress).push_back(shown);
     }
     void ShowProgress(const std::string& shown) override { ShowMessage(shown); }
 
     std::vector<std::string> errors;
+    std::vector<std::string> progress;
     std::string text;
     CModel3DS model;
     int result = 0;
