@@ -33,7 +33,7 @@ std::unique_ptr<LoadedModel> LoadWithNormals(const BenchModelShape& shape)
     loaded->model = std::make_unique<CModel3DS>(nullptr, &loaded->statusText);
     CInputFile file;
     file.OpenMemory(ModelBytes(shape));
-    if (!loaded->model->LoadFile(&file, 0))
+    if (!loaded->model->LoadFile(&file, LoadMode::KeyframeModel))
         throw std::runtime_error("benchmark model does not load: " + loaded->statusText);
     loaded->model->ComputeFaceNormals();
     loaded->model->ComputeVertexNormals();

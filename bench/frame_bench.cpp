@@ -43,7 +43,7 @@ void BM_BuildFrame(benchmark::State& state)
     file.OpenMemory(AnimatedModelBytes(objectCount, verticesPerObject));
     std::string text;
     CModel3DS model(nullptr, &text);
-    if (!model.LoadFile(&file, 0))
+    if (!model.LoadFile(&file, LoadMode::KeyframeModel))
     {
         state.SkipWithError("the model did not load");
         return;

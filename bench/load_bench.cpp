@@ -13,7 +13,7 @@ void BM_Load(benchmark::State& state)
     {
         std::string statusText;
         CModel3DS model(nullptr, &statusText);
-        if (!model.LoadFile(&file, 0))
+        if (!model.LoadFile(&file, LoadMode::KeyframeModel))
             state.SkipWithError(statusText.c_str());
         benchmark::DoNotOptimize(model.GetObject(0));
     }

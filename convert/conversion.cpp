@@ -86,7 +86,7 @@ bool ConvertModel(const ConversionRequest& request, CStatusSink& status, Convers
         // outputs waiting for the disk, but no models.
         std::string statusText;
         CModel3DS model(&status, &statusText, KeyTracks::Skip); // the objects are written as stored
-        if (!LoadRun(model, statusText, run, 0, status, result))
+        if (!LoadRun(model, run, LoadMode::KeyframeModel, status, result))
             return false;
         const unsigned threads = request.threads != 0 ? request.threads : CoreCount();
         if (!WriteOutput(result, output, run.finalPath, run.textureName, request.flip, model.GetObjectCount(),

@@ -105,7 +105,7 @@ bool ExportFrames(const ConversionRequest& request, CStatusSink& status, Convers
     const bool morph = sequence == FrameSequence::Morph;
     CModel3DS model(&status, &statusText, morph ? KeyTracks::Skip : KeyTracks::Read);
     FramesToWrite frames;
-    if (!LoadRun(model, statusText, run, morph ? 1 : 0, status, result) ||
+    if (!LoadRun(model, run, morph ? LoadMode::MorphSequence : LoadMode::KeyframeModel, status, result) ||
         !ChooseFrames(model, sequence, request.frameRange, result, frames))
         return false;
 

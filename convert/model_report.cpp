@@ -152,13 +152,11 @@ bool KeysChange(const std::vector<ModelVertex>& keys)
     });
 }
 
-// Reads the keys the conversion skips. Their arrays are limited in size, so
-// a long segment fails the load: the animation is then too long to tell.
-std::optional<int> CountAnimatedObjects(CInputFile& input)
+// How many objects have key slots that change; none to tell when the
+// animation was too long for its keys to be read.
+std::optional<int> CountAnimatedObjects(CModel3DS& model)
 {
-    std::string text;
-    CModel3DS model(nullptr, &text, KeyTracks::Read);
-    if (!model.LoadFile(&input, 0))
+    if (!model.AreKeysRead())
         return std::nullopt;
     int animated = 0;
     for (int i = 0; i < model.GetObjectCount(); ++i)
@@ -221,16 +219,15 @@ bool InspectModel(const ConversionRequest& inspected, CStatusSink& status, Conve
     ModelReport& report = result.report.emplace();
     report.textureName = run.textureName;
 
-    // Loaded as ConvertModel loads it, keys skipped, so that --info fails
-    // only where the conversion fails. LoadRun is not used: it closes the
-    // input, which the keys are read from afterwards.
+    // Loaded as ConvertModel loads it, so that --info fails only where the
+    // conversion fails: keys that do not fit the limits are skipped, not
+    // refused.
     std::string statusText;
-    CModel3DS model(&status, &statusText, KeyTracks::Skip);
-    status.ShowProgress("Loading model...");
-    if (!model.LoadFile(&run.input, 0))
+    CModel3DS model(&status, &statusText, KeyTracks::ReadWhenTheyFit);
+    if (!LoadRun(model, run, LoadMode::KeyframeModel, status, result))
     {
         result.report.reset();
-        return Fail(result, model.GetError(), statusText);
+        return false;
     }
     model.ComputeFaceNormals();
     model.ComputeVertexNormals();
@@ -243,7 +240,7 @@ bool InspectModel(const ConversionRequest& inspected, CStatusSink& status, Conve
     AdviseFlip(report);
 
     report.frames = model.GetFrameSegmentLength();
-    report.animatedObjects = report.frames > 1 ? CountAnimatedObjects(run.input) : 0;
+    report.animatedObjects = report.frames > 1 ? CountAnimatedObjects(model) : 0;
     if (report.frames > 1 && report.animatedObjects == 0)
         report.warnings.push_back({WarningKind::StillAnimation, -1, static_cast<std::uint64_t>(report.frames)});
     return true;

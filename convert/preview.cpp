@@ -207,7 +207,7 @@ bool WritePreview(const ConversionRequest& request, CStatusSink& status, Convers
     {
         std::string statusText;
         CModel3DS model(&status, &statusText, KeyTracks::Skip); // the objects as stored, as converted
-        if (!LoadRun(model, statusText, run, 0, status, result))
+        if (!LoadRun(model, run, LoadMode::KeyframeModel, status, result))
             return false;
         const CRasterImage picture = RenderPreview(model, request.previewSize, request.flip, request.previewBoth);
         if (!CreateOutput(result, output, outputPath))

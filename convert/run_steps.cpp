@@ -109,14 +109,13 @@ bool CreateOutput(ConversionResult& result, CAtomicOutputFile& output, const std
     return Fail(result, ErrorKind::OutputUnwritable, "Error: Could not create Output file: " + OutputName(path), errno);
 }
 
-bool LoadRun(CModel3DS& model, const std::string& statusText, OpenedRun& run, int mode, CStatusSink& status,
-             ConversionResult& result)
+bool LoadRun(CModel3DS& model, OpenedRun& run, LoadMode mode, CStatusSink& status, ConversionResult& result)
 {
     status.ShowProgress("Loading model...");
     const bool loaded = model.LoadFile(&run.input, mode) != 0;
     run.input.Close();
     if (!loaded)
-        return Fail(result, model.GetError(), statusText);
+        return Fail(result, model.GetError(), model.GetErrorText());
     return true;
 }
 

@@ -36,10 +36,8 @@ bool OpenInput(const std::string& inputPath, bool readStandardInput, ConversionR
 bool CreateOutput(ConversionResult& result, CAtomicOutputFile& output, const std::string& path);
 
 // Shows "Loading model..." and loads the input in the given mode; the input
-// is closed afterwards, since the model holds all it needs. statusText is
-// the model's status text, which holds the message of a failed load.
-bool LoadRun(CModel3DS& model, const std::string& statusText, OpenedRun& run, int mode, CStatusSink& status,
-             ConversionResult& result);
+// is closed afterwards, since the model holds all it needs.
+bool LoadRun(CModel3DS& model, OpenedRun& run, LoadMode mode, CStatusSink& status, ConversionResult& result);
 
 // Creates the output at path (standard output when path is empty), writes
 // the header for objectCount objects and lets writeObjects write them. The

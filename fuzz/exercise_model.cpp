@@ -5,6 +5,7 @@
 #include "platform/input_file.h"
 
 #include <algorithm>
+#include <bit>
 #include <vector>
 
 namespace robustness
@@ -16,7 +17,8 @@ bool BeginsWithError(const std::string& text)
     return text.rfind("Error", 0) == 0;
 }
 
-// Counts the progress lines that look like errors: a load has none.
+// Counts the error messages a load shows on its status sink, which carries
+// progress only: a failure's message goes to the status text.
 class CountingStatusSink : public CStatusSink
 {
 public:
@@ -38,10 +40,11 @@ const char* CheckObject(const ModelObject& object)
     return nullptr;
 }
 
-// keysRead: whether the load read the key tracks; without them there are
-// no key arrays and no keyframed frames. text receives the model text.
-const char* CheckLoadedModel(CModel3DS& model, int mode, bool keysRead, std::string& text)
+// Without the key tracks there are no key arrays and no keyframed frames.
+// text receives the model text.
+const char* CheckLoadedModel(CModel3DS& model, LoadMode mode, std::string& text)
 {
+    const bool keysRead = model.AreKeysRead();
     const auto segment = keysRead ? static_cast<std::size_t>(std::max(model.GetFrameSegmentLength(), 0)) : 0;
     model.ComputeFaceNormals();
     model.ComputeVertexNormals();
@@ -76,12 +79,22 @@ const char* CheckLoadedModel(CModel3DS& model, int mode, bool keysRead, std::str
             frame = frameCount - 1;
         ModelObject out;
         model.BuildFrame(static_cast<int>(frame), &out);
-        if (out.valid != (frame >= 0 && frame < frameCount && (keysRead || mode == 1) ? 1 : 0))
+        if (out.valid != (frame >= 0 && frame < frameCount && (keysRead || mode == LoadMode::MorphSequence) ? 1 : 0))
             return "a frame was built outside the frame count, or not built inside it";
         if (const char* broken = out.valid ? CheckObject(out) : nullptr)
             return broken;
     }
     return nullptr;
+}
+
+// Bit for bit, as a NaN read from a key equals itself.
+bool SameSlots(const std::vector<ModelVertex>& a, const std::vector<ModelVertex>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const ModelVertex& p, const ModelVertex& q) {
+        return std::bit_cast<std::uint32_t>(p.x) == std::bit_cast<std::uint32_t>(q.x) &&
+               std::bit_cast<std::uint32_t>(p.y) == std::bit_cast<std::uint32_t>(q.y) &&
+               std::bit_cast<std::uint32_t>(p.z) == std::bit_cast<std::uint32_t>(q.z);
+    });
 }
 
 // One load, its status and the model text it gives.
@@ -96,49 +109,81 @@ struct Load
     std::string text;
 };
 
-std::string LoadAndCheck(const std::uint8_t* data, std::size_t size, int mode, Load& load)
+// Why a load may fail: the file is no model, or damaged, or, where the keys
+// must be read, its animation is too long.
+bool IsLoadFailure(ErrorKind kind, KeyTracks keys)
+{
+    return kind == ErrorKind::NotAModel || kind == ErrorKind::Damaged ||
+           (kind == ErrorKind::TooLarge && keys == KeyTracks::Read);
+}
+
+std::string LoadAndCheck(const std::uint8_t* data, std::size_t size, LoadMode mode, Load& load)
 {
     CInputFile file;
     file.OpenMemory(std::vector<std::uint8_t>(data, data + size));
     load.loaded = load.model.LoadFile(&file, mode);
+    if (load.window.errors != 0)
+        return "a load showed an error message on its status sink";
     if (load.loaded == 0)
-        return BeginsWithError(load.message) && load.window.errors == 0 && load.model.GetError() != ErrorKind::None
-                   ? std::string()
-                   : "a failed load did not leave one kind and one message beginning with \"Error\"";
+    {
+        if (!BeginsWithError(load.message) || load.model.GetErrorText() != load.message)
+            return "a failed load did not leave one message beginning with \"Error\" in its status text";
+        return IsLoadFailure(load.model.GetError(), load.keys) ? "" : "a failed load tells no kind it may fail by";
+    }
     if (load.loaded != 1)
         return "LoadFile returned neither 0 nor 1";
-    if (load.window.errors != 0 || load.model.GetError() != ErrorKind::None)
-        return "a successful load showed an error";
-    const char* broken = CheckLoadedModel(load.model, mode, load.keys == KeyTracks::Read, load.text);
+    if (load.model.GetError() != ErrorKind::None || !load.message.empty())
+        return "a successful load tells an error";
+    const bool keysRead = load.model.AreKeysRead();
+    if ((load.keys == KeyTracks::Skip && keysRead) || (load.keys == KeyTracks::Read && !keysRead))
+        return "a load read its keys where it was to skip them, or skipped them where it was to read them";
+    const char* broken = CheckLoadedModel(load.model, mode, load.text);
     return broken ? broken : "";
 }
 
 // Loaded as a conversion loads it, without key tracks; then, when its key
 // slots are few enough to keep the target fast, with them, which must give
-// the same objects.
-std::string ExerciseMode(const std::uint8_t* data, std::size_t size, int mode, ExerciseOutcome& outcome)
+// the same objects, and with them where they fit, as --info loads, which
+// must give the same objects and fail only where the conversion fails: with
+// the keys where they can be read, without them where they cannot.
+std::string ExerciseMode(const std::uint8_t* data, std::size_t size, LoadMode mode, ExerciseOutcome& outcome)
 {
-    Load skipped(KeyTracks::Skip), read(KeyTracks::Read);
+    const auto index = static_cast<std::size_t>(mode);
+    Load skipped(KeyTracks::Skip), read(KeyTracks::Read), fitting(KeyTracks::ReadWhenTheyFit);
     std::string broken = LoadAndCheck(data, size, mode, skipped);
-    outcome.loaded[mode] = skipped.loaded, outcome.message[mode] = skipped.message;
+    outcome.loaded[index] = skipped.loaded, outcome.message[index] = skipped.message;
     const auto slots = std::uint64_t(skipped.model.GetObjectCount()) * skipped.model.GetFrameSegmentLength();
     if (!broken.empty() || skipped.loaded == 0 || slots > (std::uint64_t{1} << 16) + 8 * size)
         return broken;
-    broken = LoadAndCheck(data, size, mode, read);
-    if (broken.empty() && read.loaded == 1 && read.text != skipped.text)
+    if (broken = LoadAndCheck(data, size, mode, read); !broken.empty())
+        return broken;
+    if (read.loaded == 1 && read.text != skipped.text)
         return "reading the key tracks changed the objects";
-    return broken;
+    if (broken = LoadAndCheck(data, size, mode, fitting); !broken.empty())
+        return broken;
+    if (fitting.loaded != 1 || fitting.text != skipped.text)
+        return "reading the key tracks where they fit changed the load's outcome or objects";
+    if (fitting.model.AreKeysRead() != (read.loaded == 1))
+        return "the key tracks were read where they fit differently from a load that must read them";
+    for (int i = 0; read.loaded == 1 && i < read.model.GetObjectCount(); ++i)
+    {
+        const ModelObject &must = *read.model.GetObject(i), &may = *fitting.model.GetObject(i);
+        if (!SameSlots(must.positionKeys, may.positionKeys) || !SameSlots(must.rotationKeys, may.rotationKeys) ||
+            !SameSlots(must.scaleKeys, may.scaleKeys))
+            return "the key tracks read where they fit differ from those a load that must read them reads";
+    }
+    return "";
 }
 } // namespace
 
 ExerciseOutcome ExerciseModelBytes(const std::uint8_t* data, std::size_t size)
 {
     ExerciseOutcome outcome;
-    for (int mode : {0, 1})
+    for (LoadMode mode : {LoadMode::KeyframeModel, LoadMode::MorphSequence})
     {
         if (std::string broken = ExerciseMode(data, size, mode, outcome); !broken.empty())
         {
-            outcome.broken = "mode " + std::to_string(mode) + ": " + broken;
+            outcome.broken = "mode " + std::to_string(static_cast<int>(mode)) + ": " + broken;
             break;
         }
     }

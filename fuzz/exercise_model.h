@@ -6,9 +6,10 @@
 
 // Feeds one input through everything a conversion does with it, in memory:
 // LoadFile in mode 0 and in mode 1, each without the key tracks and, when
-// the key slots are modest, again with them; then after each successful load
-// the face and vertex normals, the model text file, and the frames of the
-// model up to kMaxFramesBuilt of them (the first ones and the last).
+// the key slots are modest, again with them and with them where they fit;
+// then after each successful load the face and vertex normals, the model
+// text file, and the frames of the model up to kMaxFramesBuilt of them (the
+// first ones and the last).
 //
 // Shared by the fuzz target and the robustness tests, so that a fuzzing
 // finding kept as a regression input is judged by exactly the same rules.

@@ -36,6 +36,7 @@ constexpr std::uint64_t kFace = 8;
 // u and v floats.
 constexpr std::uint64_t kMapping = 8;
 // The local axes: three axis vectors, then the origin, each three floats.
+constexpr std::uint64_t kLocalAxes = 48;
 constexpr std::uint64_t kAxesBeforeOrigin = 36;
 // 10 unread bytes, the key count (of which the low word is read), then 2
 // unread bytes.

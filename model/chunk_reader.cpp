@@ -1,5 +1,4 @@
-#include "model/load_state.h"
-#include "model/model_3ds.h"
+#include "model/chunk_parser.h"
 
 #include <algorithm>
 
@@ -12,104 +11,64 @@ constexpr int kMaxChunksPerLevel = 10000;
 constexpr int kMaxDepth = 32;
 
 const char* const kNotA3dsFile = "Error reading input file, it does not appear to be a true .3DS file.";
-
-// Makes the load state reachable from the chunk readers for one scope.
-class ActiveLoad
-{
-public:
-    ActiveLoad(LoadState*& slot, LoadState& state) : m_slot(slot), m_previous(slot) { m_slot = &state; }
-    ~ActiveLoad() { m_slot = m_previous; }
-    ActiveLoad(const ActiveLoad&) = delete;
-    ActiveLoad& operator=(const ActiveLoad&) = delete;
-
-private:
-    LoadState*& m_slot;
-    LoadState* m_previous;
-};
 } // namespace
 
 const char* const kTruncatedFile = "Error reading input file, it is truncated or damaged.";
 
-int CModel3DS::LoadFile(CInputFile* file, int mode)
+C3dsParser::C3dsParser(CModel3DS& model, std::span<const std::uint8_t> file) : m_model(model), m_file(file)
 {
-    LoadState state(*file);
-    const ActiveLoad active(m_pLoad, state);
-    m_nMode = mode;
-    CByteCursor header(*file, 0, file->GetLength());
+}
+
+int C3dsParser::Parse()
+{
+    CByteCursor header(m_file, 0, m_file.size());
     std::uint32_t id = 0;
     if (!header.ReadWord(id) || id != kMain)
-    {
-        ShowError(ErrorKind::NotAModel, kNotA3dsFile);
-        return 0;
-    }
+        return Fail(ErrorKind::NotAModel, kNotA3dsFile);
     std::uint32_t mainLength = 0;
     if (!header.ReadDword(mainLength))
-    {
-        ShowError(ErrorKind::Damaged, kTruncatedFile);
-        return 0;
-    }
-    if (mainLength > file->GetLength())
-        mainLength = static_cast<std::uint32_t>(file->GetLength());
+        return Fail(ErrorKind::Damaged, kTruncatedFile);
+    if (mainLength > m_file.size())
+        mainLength = static_cast<std::uint32_t>(m_file.size());
 
     const auto contentStart = static_cast<std::uint32_t>(record_size::kChunkHeader);
-    if (!ReadChunks(file, contentStart, mainLength - contentStart))
+    if (!ReadChunks(contentStart, mainLength - contentStart))
         return 0;
-    m_pObjects.clear();
-    m_meshMemory.Release(static_cast<std::size_t>(state.meshBytes));
-    m_pObjects.reserve(static_cast<std::size_t>(m_nObjects));
-    for (int i = 0; i < m_nObjects; ++i)
-        m_pObjects.push_back(ObjectIn(&m_meshMemory));
-    if (m_keyTracks == KeyTracks::Read && !CheckKeySlots())
+    m_model.MakeObjects(m_nObjectsCounted, static_cast<std::size_t>(m_nMeshBytes));
+    if (!PlanKeySlots())
         return 0;
     m_nCurrent = -1;
     m_bReading = 1;
-    if (!ReadChunks(file, contentStart, mainLength - contentStart))
+    if (!ReadChunks(contentStart, mainLength - contentStart))
         return 0;
-    if (!CheckFaceIndices())
-        return 0;
-    if (mode != 1)
-        return 1;
-
-    ShowProgress("  Sorting objects...");
-    m_ppSorted.resize(static_cast<std::size_t>(m_nObjects));
-    for (int i = 0; i < m_nObjects; ++i)
-        m_ppSorted[static_cast<std::size_t>(i)] = &m_pObjects[static_cast<std::size_t>(i)];
-    SortObjects(0, m_nObjects - 1);
-    return 1;
+    m_model.m_bKeysRead = m_bKeys;
+    return m_model.FinishLoad();
 }
 
-int CModel3DS::ReadChunks(CInputFile* file, std::uint32_t start, std::uint32_t length)
+int C3dsParser::ReadChunks(std::uint32_t start, std::uint32_t length)
 {
-    // Called outside a load, the pass gets working data of its own.
-    if (!m_pLoad)
-    {
-        LoadState state(*file);
-        const ActiveLoad active(m_pLoad, state);
-        return ReadChunks(file, start, length);
-    }
     // The end is computed in 32 bits, as the length field is: a length that
     // wraps past 2^32 ends before it starts and reads nothing.
     const std::uint32_t end = start + length;
     if (start >= end)
         return 1;
-    return WalkLevel(CByteCursor(*file, start, end), 0);
+    return WalkLevel(CByteCursor(m_file, start, end), 0);
 }
 
 // Handles the chunks lying one after another in the level. A chunk's
 // content is cut at the level's end, so a length field can neither make a
 // nested walk leave its parent nor make the walk go backwards.
-int CModel3DS::WalkLevel(CByteCursor level, int depth)
+int C3dsParser::WalkLevel(CByteCursor level, int depth)
 {
     if (level.Left() == 0 || depth > kMaxDepth)
         return 1;
-    CInputFile& file = m_pLoad->file;
     const std::uint64_t end = level.End();
     std::uint64_t position = level.Position();
     for (int chunkCount = 1; chunkCount <= kMaxChunksPerLevel; ++chunkCount)
     {
         // The header may reach past the level's end, but not past the file's:
         // a header cut off by the end of the file ends this level.
-        CByteCursor header(file, position, file.GetLength());
+        CByteCursor header(m_file, position, m_file.size());
         std::uint32_t id = 0;
         std::uint32_t length = 0;
         if (!header.ReadWord(id) || !header.ReadDword(length))
@@ -121,7 +80,7 @@ int CModel3DS::WalkLevel(CByteCursor level, int depth)
         const std::uint64_t contentLength = length - record_size::kChunkHeader;
         const std::uint64_t chunkEnd =
             dataStart >= end ? dataStart : dataStart + std::min(contentLength, end - dataStart);
-        if (!HandleChunk(static_cast<std::uint16_t>(id), CByteCursor(file, dataStart, chunkEnd), depth))
+        if (!HandleChunk(static_cast<std::uint16_t>(id), CByteCursor(m_file, dataStart, chunkEnd), depth))
             return 0;
         if (length >= end - position)
             return 1;
@@ -130,9 +89,9 @@ int CModel3DS::WalkLevel(CByteCursor level, int depth)
     return 1;
 }
 
-int CModel3DS::HandleChunk(std::uint16_t id, CByteCursor chunk, int depth)
+int C3dsParser::HandleChunk(std::uint16_t id, CByteCursor chunk, int depth)
 {
-    if (!m_bReading && m_pLoad->sizingMesh)
+    if (!m_bReading && m_bSizingMesh)
     {
         SizeList(id, chunk); // nothing nested in a mesh is counted as an object
         return 1;

@@ -1,6 +1,6 @@
 #include "geometry/rotation.h"
 #include "model/face_attributes.h"
-#include "model/model_3ds.h"
+#include "model/loaded_model.h"
 
 #include <cassert>
 #include <cstdint>
@@ -73,7 +73,7 @@ void AppendPlacedObject(const ModelObject& object, int frame, ModelVertices& ver
 }
 } // namespace
 
-void CModel3DS::BuildFrame(int frame, ModelObject* out)
+void CLoadedModel::BuildFrame(int frame, ModelObject* out)
 {
     if (!out)
         return;
@@ -83,23 +83,24 @@ void CModel3DS::BuildFrame(int frame, ModelObject* out)
         return;
     }
     out->valid = 1;
-    if (m_nMode != 0)
+    if (m_nMode != LoadMode::KeyframeModel)
         BuildMorphFrame(frame, out);
     else
         BuildKeyframedFrame(frame, out);
 }
 
-bool CModel3DS::CanBuildFrame(int frame)
+bool CLoadedModel::CanBuildFrame(int frame)
 {
     if (frame < 0 || frame >= GetFrameCount())
         return false;
-    if (m_nMode == 0 && m_keyTracks == KeyTracks::Skip)
+    const bool keyframed = m_nMode == LoadMode::KeyframeModel;
+    if (keyframed && !m_bKeysRead)
         return false; // nothing to place the objects by
-    // A loaded model sorts every object in mode 1; merged indices and counts
+    // A loaded morph sequence sorts every object; merged indices and counts
     // cannot wrap, as every vertex took 12 and every face 8 bytes of a file
     // below 4 GiB.
-    assert(m_nMode == 0 || static_cast<std::size_t>(frame) < m_ppSorted.size());
-    assert(m_nMode != 0 || [this] {
+    assert(keyframed || static_cast<std::size_t>(frame) < m_ppSorted.size());
+    assert(!keyframed || [this] {
         std::uint64_t vertexTotal = 0;
         std::uint64_t faceTotal = 0;
         for (const ModelObject& object : m_pObjects)
@@ -113,7 +114,7 @@ bool CModel3DS::CanBuildFrame(int frame)
     return true;
 }
 
-void CModel3DS::BuildMorphFrame(int frame, ModelObject* out)
+void CLoadedModel::BuildMorphFrame(int frame, ModelObject* out)
 {
     const ModelObject& source = *m_ppSorted[static_cast<std::size_t>(frame)];
     assert(IsWellFormed(source));
@@ -128,7 +129,7 @@ void CModel3DS::BuildMorphFrame(int frame, ModelObject* out)
     out->faceCount = static_cast<std::uint32_t>(out->faces.size());
 }
 
-void CModel3DS::BuildKeyframedFrame(int frame, ModelObject* out)
+void CLoadedModel::BuildKeyframedFrame(int frame, ModelObject* out)
 {
     std::size_t vertexTotal = 0;
     std::size_t faceTotal = 0;

@@ -1,5 +1,4 @@
-#include "model/load_state.h"
-#include "model/model_3ds.h"
+#include "model/chunk_parser.h"
 
 #include <algorithm>
 #include <limits>
@@ -26,52 +25,76 @@ void SetVector(ModelVertex& slot, float x, float y, float z)
 }
 } // namespace
 
-void CModel3DS::ReadSegment(CByteCursor chunk)
+void C3dsParser::ReadSegment(CByteCursor chunk)
 {
     // The counting pass fixes the segment before any key array is sized; a
     // segment met only by the reading pass (nested where the counting pass
     // does not look) must not change it, or arrays would differ in length.
     if (m_bReading)
         return;
-    std::uint32_t first = 0;
-    std::uint32_t last = 0;
-    if (!chunk.Fits(2, 4) || !chunk.ReadDword(first) || !chunk.ReadDword(last))
+    const auto segment = chunk.TakeRecord<8>();
+    if (!segment)
         return;
-    const std::int64_t frames = std::int64_t{last} - std::int64_t{first} + 1;
+    const std::int64_t frames = std::int64_t{LoadDword<4>(*segment)} - std::int64_t{LoadDword<0>(*segment)} + 1;
     // A segment that ends before it starts animates nothing: one frame.
     if (frames <= 0)
-        m_nFrames = 1;
+        m_model.m_nFrames = 1;
     else
-        m_nFrames = static_cast<int>(std::min<std::int64_t>(frames, std::numeric_limits<int>::max()));
+        m_model.m_nFrames = static_cast<int>(std::min<std::int64_t>(frames, std::numeric_limits<int>::max()));
 }
 
 // The arrays a load with key tracks gives every object take three 20-byte
 // records per frame. The longest animations we mean to place, 100 objects
 // over 40,000 frames, need 4,000,000 slots; 2^22 leaves some room above that
 // and keeps the arrays below 260 MB, however small the file that claims them.
-int CModel3DS::CheckKeySlots()
+// Past that, a load that must read the keys fails and one that reads them
+// when they fit goes on without them.
+int C3dsParser::PlanKeySlots()
 {
+    m_bKeys = m_model.m_keyTracks != KeyTracks::Skip;
+    if (!m_bKeys)
+        return 1;
     constexpr std::uint64_t kMaxKeySlots = std::uint64_t{1} << 22;
-    const std::uint64_t slots = std::uint64_t(m_nObjects) * std::uint64_t(m_nFrames);
+    const std::uint64_t slots = std::uint64_t(m_model.m_nObjects) * std::uint64_t(m_model.m_nFrames);
     if (slots > kMaxKeySlots)
-        return RefuseLongAnimation();
+    {
+        if (m_model.m_keyTracks == KeyTracks::Read)
+            return RefuseLongAnimation();
+        m_bKeys = false;
+        return 1;
+    }
     // Each rotation track's fill-in touches every frame of the segment. Real
     // files have one track a node; a few per object over the whole segment
     // (many more for short segments) are allowed, so the work stays within a
     // few times the slots even when a file repeats its tracks.
-    m_pLoad->rotationBudget = 4 * std::max(slots, std::uint64_t{1} << 16);
+    m_nRotationBudget = 4 * std::max(slots, std::uint64_t{1} << 16);
     return 1;
 }
 
 // The one message for keyframe data that would take too much to read.
-int CModel3DS::RefuseLongAnimation()
+int C3dsParser::RefuseLongAnimation()
 {
-    ShowError(ErrorKind::TooLarge, "Error reading input file, its keyframe animation is too long: " + std::to_string(m_nFrames) +
-                " frames of " + std::to_string(m_nObjects) + (m_nObjects == 1 ? " object." : " objects."));
-    return 0;
+    const int objects = m_model.m_nObjects;
+    return Fail(ErrorKind::TooLarge, "Error reading input file, its keyframe animation is too long: " +
+                                         std::to_string(m_model.m_nFrames) + " frames of " + std::to_string(objects) +
+                                         (objects == 1 ? " object." : " objects."));
 }
 
-void CModel3DS::ReadNodeHeader(CByteCursor chunk)
+// Gives up the keys half way through the reading pass: the objects read so
+// far lose their arrays, and those still to come get none, so that no track
+// finds an object to write to and the model is as if the keys were skipped.
+void C3dsParser::DropKeys()
+{
+    m_bKeys = false;
+    for (ModelObject& object : m_model.m_pObjects)
+    {
+        std::vector<ModelVertex>().swap(object.positionKeys);
+        std::vector<ModelVertex>().swap(object.rotationKeys);
+        std::vector<ModelVertex>().swap(object.scaleKeys);
+    }
+}
+
+void C3dsParser::ReadNodeHeader(CByteCursor chunk)
 {
     std::string_view name;
     const bool terminated = chunk.ReadString(name);
@@ -84,12 +107,12 @@ void CModel3DS::ReadNodeHeader(CByteCursor chunk)
     // their product.
     const std::string nodeName(name);
     int match = -1;
-    if (const auto whole = m_pLoad->firstObjectByName.find(nodeName); whole != m_pLoad->firstObjectByName.end())
+    if (const auto whole = m_firstObjectByName.find(nodeName); whole != m_firstObjectByName.end())
         match = whole->second;
     if (nodeName.size() > sizeof m_szName - 1)
     {
-        const auto cut = m_pLoad->firstCutObjectByName.find(nodeName.substr(0, sizeof m_szName - 1));
-        if (cut != m_pLoad->firstCutObjectByName.end() && (match < 0 || cut->second < match))
+        const auto cut = m_firstCutObjectByName.find(nodeName.substr(0, sizeof m_szName - 1));
+        if (cut != m_firstCutObjectByName.end() && (match < 0 || cut->second < match))
             match = cut->second;
     }
     if (match >= 0)
@@ -97,15 +120,15 @@ void CModel3DS::ReadNodeHeader(CByteCursor chunk)
 }
 
 // The object the current node animates, when it has key arrays to write.
-ModelObject* CModel3DS::NodeObject()
+ModelObject* C3dsParser::NodeObject()
 {
-    if (m_nNodeObject < 0 || m_nNodeObject >= m_nObjects || m_nNodeObject > m_nCurrent)
+    if (m_nNodeObject < 0 || m_nNodeObject >= m_model.m_nObjects || m_nNodeObject > m_nCurrent)
         return nullptr;
-    ModelObject* object = &m_pObjects[static_cast<std::size_t>(m_nNodeObject)];
+    ModelObject* object = &m_model.m_pObjects[static_cast<std::size_t>(m_nNodeObject)];
     return object->positionKeys.empty() ? nullptr : object;
 }
 
-int CModel3DS::ReadPositionOrScaleTrack(CByteCursor chunk, bool scale)
+int C3dsParser::ReadPositionOrScaleTrack(CByteCursor chunk, bool scale)
 {
     ModelObject* object = NodeObject();
     if (!object)
@@ -113,8 +136,10 @@ int CModel3DS::ReadPositionOrScaleTrack(CByteCursor chunk, bool scale)
     std::vector<ModelVertex>& keys = scale ? object->scaleKeys : object->positionKeys;
     const ModelVertex neutral = scale ? ModelVertex{1, 1, 1} : ModelVertex{0, 0, 0};
     ModelVertex base = neutral;
-    ForEachTrackKey(chunk, record_size::kVectorKey, keys.size(), [&](std::uint16_t frame, const std::uint8_t* values) {
-        const ModelVertex value{LoadFloat(values), LoadFloat(values + 4), LoadFloat(values + 8)};
+    using Key = ByteRecord<record_size::kVectorKey>;
+    ForEachTrackKey<record_size::kVectorKey>(chunk, keys.size(), [&](std::uint16_t frame, Key key) {
+        constexpr std::size_t kValues = record_size::kKeyHeader;
+        const ModelVertex value{LoadFloat<kValues>(key), LoadFloat<kValues + 4>(key), LoadFloat<kValues + 8>(key)};
         if (frame == 0)
         {
             base = value;

@@ -1,6 +1,5 @@
+#include "model/chunk_parser.h"
 #include "model/face_attributes.h"
-#include "model/load_state.h"
-#include "model/model_3ds.h"
 #include "platform/memory_advice.h"
 
 #include <algorithm>
@@ -11,7 +10,7 @@ namespace
 const char* const kPointCountsDiffer = "Error: Object point counts do not match";
 } // namespace
 
-int CModel3DS::ReadObjectBlock(CByteCursor chunk, int depth)
+int C3dsParser::ReadObjectBlock(CByteCursor chunk, int depth)
 {
     // The name is stored cut to 12 characters, but the nested chunks always
     // begin after its terminator, however long it is.
@@ -24,40 +23,39 @@ int CModel3DS::ReadObjectBlock(CByteCursor chunk, int depth)
         return 1;
     if (!terminated)
         return 1; // no terminator inside the chunk: nothing nested
-    m_pLoad->nameCut = name.size() > sizeof m_szName - 1;
+    m_bNameCut = name.size() > sizeof m_szName - 1;
     return WalkLevel(chunk, depth + 1);
 }
 
-int CModel3DS::ReadTriangleMesh(CByteCursor chunk, int depth)
+int C3dsParser::ReadTriangleMesh(CByteCursor chunk, int depth)
 {
     if (!m_bReading)
     {
-        ++m_nObjects;
-        m_pLoad->sizingMesh = true;
+        ++m_nObjectsCounted;
+        m_bSizingMesh = true;
         WalkLevel(chunk, depth + 1);
-        m_pLoad->sizingMesh = false;
+        m_bSizingMesh = false;
         return 1;
     }
     // A mesh nested where only the reading pass looks was not counted and has
     // no record: skip it rather than write past the object array.
-    if (m_nCurrent + 1 >= m_nObjects)
+    if (m_nCurrent + 1 >= m_model.m_nObjects)
         return 1;
     ++m_nCurrent;
 
     char progress[200];
-    std::snprintf(progress, sizeof progress, "  reading Object %d of %d", m_nCurrent, m_nObjects);
-    ShowProgress(progress);
+    std::snprintf(progress, sizeof progress, "  reading Object %d of %d", m_nCurrent, m_model.m_nObjects);
+    m_model.ShowProgress(progress);
 
-    ModelObject& object = m_pObjects[static_cast<std::size_t>(m_nCurrent)];
+    const auto index = static_cast<std::size_t>(m_nCurrent);
+    ModelObject& object = m_model.m_pObjects[index];
     object.name = m_szName;
-    m_objectNameCut.resize(m_pObjects.size());
-    m_objectNameCut[static_cast<std::size_t>(m_nCurrent)] = m_pLoad->nameCut;
-    (m_pLoad->nameCut ? m_pLoad->firstCutObjectByName : m_pLoad->firstObjectByName)
-        .try_emplace(object.name, m_nCurrent);
+    m_model.m_objectNameCut[index] = m_bNameCut;
+    (m_bNameCut ? m_firstCutObjectByName : m_firstObjectByName).try_emplace(object.name, m_nCurrent);
     // Without key arrays, no track finds an object to write to (NodeObject).
-    if (m_keyTracks == KeyTracks::Read)
+    if (m_bKeys)
     {
-        const std::size_t slots = m_nFrames > 0 ? static_cast<std::size_t>(m_nFrames) : 0;
+        const std::size_t slots = m_model.m_nFrames > 0 ? static_cast<std::size_t>(m_model.m_nFrames) : 0;
         object.positionKeys.assign(slots, ModelVertex{0, 0, 0});
         object.rotationKeys.assign(slots, ModelVertex{0, 0, 0});
         object.scaleKeys.assign(slots, ModelVertex{1, 1, 1});
@@ -67,7 +65,7 @@ int CModel3DS::ReadTriangleMesh(CByteCursor chunk, int depth)
 
 // In the counting pass: what a vertex or face list will take once read, as
 // far as its records lie inside the chunk (the reading pass refuses more).
-void CModel3DS::SizeList(std::uint16_t id, CByteCursor chunk)
+void C3dsParser::SizeList(std::uint16_t id, CByteCursor chunk)
 {
     std::uint32_t count = 0;
     if ((id != kVertexList && id != kFaceList) || !chunk.ReadWord(count))
@@ -76,105 +74,105 @@ void CModel3DS::SizeList(std::uint16_t id, CByteCursor chunk)
     const std::uint64_t records = std::min<std::uint64_t>(count, chunk.Left() / recordSize);
     // A vertex has its record and its normal; a face its record. Each list
     // may also lose a little to alignment.
-    m_pLoad->meshBytes += records * (id == kVertexList ? 2 * sizeof(ModelVertex) : sizeof(ModelFace)) + kListAlignmentSlack;
+    m_nMeshBytes += records * (id == kVertexList ? 2 * sizeof(ModelVertex) : sizeof(ModelFace)) + kListAlignmentSlack;
 }
 
-ModelObject* CModel3DS::CurrentObject()
+ModelObject* C3dsParser::CurrentObject()
 {
-    if (m_nCurrent < 0 || m_nCurrent >= m_nObjects)
+    if (m_nCurrent < 0 || m_nCurrent >= m_model.m_nObjects)
         return nullptr;
-    return &m_pObjects[static_cast<std::size_t>(m_nCurrent)];
+    return &m_model.m_pObjects[static_cast<std::size_t>(m_nCurrent)];
 }
 
 // Reads the count that opens a vertex, face or mapping list and takes its
 // records, which must lie inside the chunk before anything is made of them.
-int CModel3DS::OpenList(CByteCursor& chunk, std::uint64_t recordSize, std::uint32_t& count,
-                        const std::uint8_t*& records)
+template <std::size_t Size>
+int C3dsParser::OpenList(CByteCursor& chunk, CRecordList<Size>& records)
 {
-    if (chunk.ReadWord(count) && chunk.Fits(count, recordSize) && chunk.Take(count * recordSize, records))
+    std::uint32_t count = 0;
+    if (chunk.ReadWord(count) && chunk.TakeRecords(count, records))
         return 1;
-    ShowError(ErrorKind::Damaged, kTruncatedFile);
-    return 0;
+    return Fail(ErrorKind::Damaged, kTruncatedFile);
 }
 
-int CModel3DS::ReadVertexList(CByteCursor chunk)
+int C3dsParser::ReadVertexList(CByteCursor chunk)
 {
     ModelObject* object = CurrentObject();
     if (!object)
         return 1;
-    std::uint32_t count = 0;
-    const std::uint8_t* records = nullptr;
-    if (!OpenList(chunk, record_size::kVertex, count, records))
+    CRecordList<record_size::kVertex> records;
+    if (!OpenList(chunk, records))
         return 0;
+    const auto count = static_cast<std::uint32_t>(records.Count());
     if (m_nPointCount == -1)
         m_nPointCount = static_cast<int>(count);
-    else if (m_nMode == 1 && static_cast<int>(count) != m_nPointCount)
-    {
-        ShowError(ErrorKind::Damaged, kPointCountsDiffer);
-        return 0;
-    }
+    else if (m_model.m_nMode == LoadMode::MorphSequence && static_cast<int>(count) != m_nPointCount)
+        return Fail(ErrorKind::Damaged, kPointCountsDiffer);
     object->vertexCount = count;
     ReserveFresh(object->vertices, count);
-    for (std::uint32_t i = 0; i < count; ++i, records += record_size::kVertex)
-        object->vertices.push_back({LoadFloat(records), LoadFloat(records + 4), LoadFloat(records + 8), 0.0f, 0.0f});
+    for (std::uint32_t i = 0; i < count; ++i)
+    {
+        const ByteRecord<record_size::kVertex> vertex = records[i];
+        object->vertices.push_back({LoadFloat<0>(vertex), LoadFloat<4>(vertex), LoadFloat<8>(vertex), 0.0f, 0.0f});
+    }
     return 1;
 }
 
-int CModel3DS::ReadFaceList(CByteCursor chunk)
+int C3dsParser::ReadFaceList(CByteCursor chunk)
 {
     ModelObject* object = CurrentObject();
     if (!object)
         return 1;
-    std::uint32_t count = 0;
-    const std::uint8_t* records = nullptr;
-    if (!OpenList(chunk, record_size::kFace, count, records))
+    CRecordList<record_size::kFace> records;
+    if (!OpenList(chunk, records))
         return 0;
+    const auto count = static_cast<std::uint32_t>(records.Count());
     object->faceCount = count;
     // Appended rather than filled in place: the records are large, and each
     // byte of them is then written once.
     ReserveFresh(object->faces, count);
-    for (std::uint32_t i = 0; i < count; ++i, records += record_size::kFace) // the flags word is dropped
+    for (std::uint32_t i = 0; i < count; ++i) // the flags word is dropped
     {
+        const ByteRecord<record_size::kFace> record = records[i];
         ModelFace& face = object->faces.emplace_back();
-        face.index[0] = LoadWord(records);
-        face.index[1] = LoadWord(records + 2);
-        face.index[2] = LoadWord(records + 4);
+        face.index[0] = LoadWord<0>(record);
+        face.index[1] = LoadWord<2>(record);
+        face.index[2] = LoadWord<4>(record);
     }
 
     // Nested chunks follow the faces; only material groups are read.
-    std::uint32_t subId = 0;
-    std::uint32_t subLength = 0;
-    while (chunk.Fits(1, record_size::kChunkHeader) && chunk.ReadWord(subId) && chunk.ReadDword(subLength))
+    while (const auto header = chunk.TakeRecord<record_size::kChunkHeader>())
     {
+        const std::uint32_t subLength = LoadDword<2>(*header);
         if (subLength < record_size::kChunkHeader)
             break; // the scan must move forward
         CByteCursor sub = chunk.Split(subLength - record_size::kChunkHeader);
-        if (subId == kMaterialGroup)
+        if (LoadWord<0>(*header) == kMaterialGroup)
             ReadMaterialGroup(sub);
     }
     return 1;
 }
 
-int CModel3DS::ReadMapping(CByteCursor chunk)
+int C3dsParser::ReadMapping(CByteCursor chunk)
 {
     ModelObject* object = CurrentObject();
     if (!object)
         return 1;
-    std::uint32_t count = 0;
-    const std::uint8_t* records = nullptr;
-    if (!OpenList(chunk, record_size::kMapping, count, records))
+    CRecordList<record_size::kMapping> records;
+    if (!OpenList(chunk, records))
         return 0;
     // Only vertices that exist take coordinates.
-    const std::size_t mapped = std::min<std::size_t>(count, object->vertices.size());
-    for (std::size_t i = 0; i < mapped; ++i, records += record_size::kMapping)
+    const std::size_t mapped = std::min(records.Count(), object->vertices.size());
+    for (std::size_t i = 0; i < mapped; ++i)
     {
-        object->vertices[i].u = LoadFloat(records);
-        object->vertices[i].v = static_cast<float>(1.0 - static_cast<double>(LoadFloat(records + 4)));
+        const ByteRecord<record_size::kMapping> mapping = records[i];
+        object->vertices[i].u = LoadFloat<0>(mapping);
+        object->vertices[i].v = static_cast<float>(1.0 - static_cast<double>(LoadFloat<4>(mapping)));
     }
     return 1;
 }
 
-void CModel3DS::ReadMaterialGroup(CByteCursor chunk)
+void C3dsParser::ReadMaterialGroup(CByteCursor chunk)
 {
     ModelObject* object = CurrentObject();
     if (!object)
@@ -187,42 +185,25 @@ void CModel3DS::ReadMaterialGroup(CByteCursor chunk)
     if (!chunk.ReadWord(count))
         return;
     // Only the face numbers that really lie inside the chunk.
-    const std::uint8_t* face = nullptr;
-    for (std::uint32_t i = 0; i < count && chunk.Take(2, face); ++i)
+    CRecordList<2> faces;
+    chunk.TakeRecords(std::min<std::uint64_t>(count, chunk.Left() / 2), faces);
+    for (std::size_t i = 0; i < faces.Count(); ++i)
     {
-        const std::uint16_t index = LoadWord(face);
+        const std::uint16_t index = LoadWord<0>(faces[i]);
         if (index < object->faces.size()) // an index past the list names no face
             CopyFaceAttributes(attributes, object->faces[index]);
     }
 }
 
-void CModel3DS::ReadLocalAxes(CByteCursor chunk)
+void C3dsParser::ReadLocalAxes(CByteCursor chunk)
 {
     ModelObject* object = CurrentObject();
     if (!object)
         return;
-    ModelVertex origin;
-    if (!chunk.Skip(record_size::kAxesBeforeOrigin) || !chunk.ReadFloat(origin.x) || !chunk.ReadFloat(origin.y) ||
-        !chunk.ReadFloat(origin.z))
+    const auto axes = chunk.TakeRecord<record_size::kLocalAxes>();
+    if (!axes)
         return;
-    object->pivot.x = origin.x;
-    object->pivot.y = origin.y;
-    object->pivot.z = origin.z;
-}
-
-// Every consumer of a face indexes its object's vertices with it, so a face
-// that names a vertex the object does not have makes the file unusable. The
-// list readers have already made each array match its count.
-int CModel3DS::CheckFaceIndices()
-{
-    for (const ModelObject& object : m_pObjects)
-    {
-        if (!IsWellFormed(object))
-        {
-            ShowError(ErrorKind::Damaged, "Error reading input file, a face of object " + object.name +
-                        " uses a vertex that the object does not have.");
-            return 0;
-        }
-    }
-    return 1;
+    object->pivot.x = LoadFloat<record_size::kAxesBeforeOrigin>(*axes);
+    object->pivot.y = LoadFloat<record_size::kAxesBeforeOrigin + 4>(*axes);
+    object->pivot.z = LoadFloat<record_size::kAxesBeforeOrigin + 8>(*axes);
 }

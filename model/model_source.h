@@ -9,7 +9,7 @@ class CModelSource
 public:
     virtual ~CModelSource() = default;
     virtual ModelObject* GetObject(int index) = 0;
-    // Fills out with the whole model at that frame; see CModel3DS.
+    // Fills out with the whole model at that frame; see CLoadedModel.
     virtual void BuildFrame(int frame, ModelObject* out) = 0;
     virtual int Load(CInputFile* file) = 0;
     virtual int GetFrameCount() = 0;

@@ -1,4 +1,4 @@
-#include "model/model_3ds.h"
+#include "model/loaded_model.h"
 
 #include <algorithm>
 #include <bit>
@@ -27,18 +27,18 @@ std::uint64_t PartitionBudget(int count)
 }
 } // namespace
 
-void CModel3DS::SwapSorted(int i, int j)
+void CLoadedModel::SwapSorted(int i, int j)
 {
     std::swap(m_ppSorted[static_cast<std::size_t>(i)], m_ppSorted[static_cast<std::size_t>(j)]);
 }
 
-void CModel3DS::OrderSortedPair(int i, int j)
+void CLoadedModel::OrderSortedPair(int i, int j)
 {
     if (!SortsBefore(m_ppSorted[static_cast<std::size_t>(i)], m_ppSorted[static_cast<std::size_t>(j)]))
         SwapSorted(i, j);
 }
 
-int CModel3DS::PartitionSorted(int first, int last)
+int CLoadedModel::PartitionSorted(int first, int last)
 {
     OrderSortedPair(first, first + 1);
     OrderSortedPair(first + 1, first + 2);
@@ -62,7 +62,7 @@ int CModel3DS::PartitionSorted(int first, int last)
 // sort. Each range holds exactly the elements that belong at its place, so
 // the result is still in name order; only equal names may then end up in
 // another order than the quicksort would have given them.
-void CModel3DS::SortObjects(int first, int last)
+void CLoadedModel::SortObjects(int first, int last)
 {
     const std::uint64_t budget = PartitionBudget(last - first + 1);
     std::uint64_t examined = 0;

@@ -1,5 +1,4 @@
-#include "model/load_state.h"
-#include "model/model_3ds.h"
+#include "model/chunk_parser.h"
 
 #include <algorithm>
 
@@ -73,27 +72,33 @@ void FillRotations(std::vector<ModelVertex>& rotations, const std::vector<char>&
 }
 } // namespace
 
-int CModel3DS::ReadRotationTrack(CByteCursor chunk)
+int C3dsParser::ReadRotationTrack(CByteCursor chunk)
 {
     ModelObject* object = NodeObject();
     if (!object)
         return 1;
     std::vector<ModelVertex>& rotations = object->rotationKeys;
     // The fill-in touches every frame of the segment; the budget is set with
-    // the key slots (CheckKeySlots).
-    m_pLoad->rotationWork += rotations.size();
-    if (m_pLoad->rotationWork > m_pLoad->rotationBudget)
-        return RefuseLongAnimation();
+    // the key slots (PlanKeySlots).
+    m_nRotationWork += rotations.size();
+    if (m_nRotationWork > m_nRotationBudget)
+    {
+        if (m_model.m_keyTracks == KeyTracks::Read)
+            return RefuseLongAnimation();
+        DropKeys();
+        return 1;
+    }
 
     std::vector<char> keyed(rotations.size(), 0);
-    const bool read = ForEachTrackKey(chunk, record_size::kRotationKey, rotations.size(),
-                                      [&](std::uint16_t frame, const std::uint8_t* values) {
-                                          keyed[frame] = 1;
-                                          const float angle = frame == 0 ? 0.0f : LoadFloat(values);
-                                          rotations[frame].x = Product(angle, LoadFloat(values + 4));
-                                          rotations[frame].y = Product(angle, LoadFloat(values + 8));
-                                          rotations[frame].z = Product(angle, LoadFloat(values + 12));
-                                      });
+    using Key = ByteRecord<record_size::kRotationKey>;
+    const bool read = ForEachTrackKey<record_size::kRotationKey>(chunk, rotations.size(), [&](std::uint16_t frame, Key key) {
+        constexpr std::size_t kAngle = record_size::kKeyHeader;
+        keyed[frame] = 1;
+        const float angle = frame == 0 ? 0.0f : LoadFloat<kAngle>(key);
+        rotations[frame].x = Product(angle, LoadFloat<kAngle + 4>(key));
+        rotations[frame].y = Product(angle, LoadFloat<kAngle + 8>(key));
+        rotations[frame].z = Product(angle, LoadFloat<kAngle + 12>(key));
+    });
     if (!read)
         return 1;
     keyed[0] = 1;

@@ -62,43 +62,19 @@ bool CInputFile::Open(const std::string& path)
     }
     if (!bytes.empty() && std::fread(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
         return false;
-    Adopt(std::move(bytes));
+    m_bytes = std::move(bytes);
     return true;
 }
 
 void CInputFile::OpenMemory(std::vector<std::uint8_t> bytes)
 {
-    Adopt(ByteBuffer(bytes.begin(), bytes.end()));
-}
-
-void CInputFile::Adopt(ByteBuffer bytes)
-{
-    m_bytes = std::move(bytes);
-    m_nPosition = 0;
-    m_nReads = 0;
+    m_bytes = ByteBuffer(bytes.begin(), bytes.end());
 }
 
 void CInputFile::Close()
 {
     m_bytes.clear();
     m_bytes.shrink_to_fit();
-    m_nPosition = 0;
-    m_nReads = 0;
-}
-
-std::uint64_t CInputFile::Remaining() const
-{
-    return m_nPosition < m_bytes.size() ? m_bytes.size() - m_nPosition : 0;
-}
-
-std::size_t CInputFile::Read(void* buffer, std::size_t count)
-{
-    ++m_nReads;
-    const std::size_t available = static_cast<std::size_t>(std::min<std::uint64_t>(count, Remaining()));
-    if (available > 0)
-        std::memcpy(buffer, m_bytes.data() + m_nPosition, available);
-    m_nPosition += available;
-    return available;
 }
 
 namespace
@@ -180,6 +156,6 @@ bool CInputFile::OpenStandardInput()
             return false;
     }
     bytes.resize(length);
-    Adopt(std::move(bytes));
+    m_bytes = std::move(bytes);
     return true;
 }

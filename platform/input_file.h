@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <memory>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -25,8 +26,7 @@ struct UninitializedAllocator : std::allocator<T>
 using ByteBuffer = std::vector<std::uint8_t, UninitializedAllocator<std::uint8_t>>;
 
 // A read-only file served from memory: the whole file is read once when it is
-// opened, and every later read is a bounds-checked copy out of that buffer.
-// A read that runs past the end delivers only the bytes that exist.
+// opened, and its readers take its bytes as one span that knows its end.
 class CInputFile
 {
 public:
@@ -47,27 +47,11 @@ public:
 
     void Close();
 
-    // Moves to an absolute offset; an offset past the end is allowed and
-    // makes the next read deliver nothing.
-    void Seek(std::uint64_t offset) { m_nPosition = offset; }
-
-    // Copies up to count bytes and returns how many were copied.
-    std::size_t Read(void* buffer, std::size_t count);
-
-    // How many reads the file has served since it was opened: a measure of
-    // the work a load does, which must stay proportional to the file's size.
-    std::uint64_t GetReadCount() const { return m_nReads; }
-
     std::uint64_t GetLength() const { return m_bytes.size(); }
 
-    // The bytes from the current position to the end of the file.
-    std::uint64_t Remaining() const;
-    const std::uint8_t* Data() const { return m_bytes.data(); }
+    // The whole file; valid until the file is closed or opened again.
+    std::span<const std::uint8_t> Bytes() const { return m_bytes; }
 
 private:
-    void Adopt(ByteBuffer bytes);
-
     ByteBuffer m_bytes;
-    std::uint64_t m_nPosition = 0;
-    std::uint64_t m_nReads = 0;
 };

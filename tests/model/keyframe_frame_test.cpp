@@ -66,7 +66,7 @@ TEST(Frames, MergedAndCopiedRecords) {
     support::LoadedModel merged(TriangleAndQuad({0, 3, {}})), empty(fixtures::BuildModelFile({}));
     support::LoadedModel morph(fixtures::BuildModelFile({fixtures::Mesh{"Wave2", {{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}, {}, {{2, 1, 0}}, {{"skin4bc0f", {0}}}},
                                                          {"Wave1", {{0, 0, 0}, {0, 0, 1}, {0, 1, 0}}, {}, {{0, 1, 2}}},
-                                                         {"Wave3", {{5, 5, 5}, {0, 0, 1}, {0, 1, 0}}, {}, {{0, 1, 2}}}}), 1);
+                                                         {"Wave3", {{5, 5, 5}, {0, 0, 1}, {0, 1, 0}}, {}, {{0, 1, 2}}}}), LoadMode::MorphSequence);
     const std::string mergedFrame = "1 NBox 7 3 | 1 2 3 0.25 0.25 | 012(3 0 10000 16 0) 345(2 0 10000 0 0) 356(7 4 00000 0 0)";
     const std::tuple<support::LoadedModel&, int, std::string> cases[] = {
         {merged, 0, mergedFrame}, {merged, 3, mergedFrame}, {merged, 4, "0 N 0 0 |"}, {merged, -1, "0 N 0 0 |"},

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <sstream>
 
@@ -18,6 +19,16 @@ const std::string kCut = "Error reading input file, it is truncated or damaged."
 std::string TooLong(const std::string& counts) { return "Error reading input file, its keyframe animation is too long: " + counts + "."; }
 const std::string kCounts = "Error: Object point counts do not match";
 const std::string kNoVertex = "Error reading input file, a face of object Box uses a vertex that the object does not have.";
+constexpr LoadMode kKeyframes = LoadMode::KeyframeModel, kMorph = LoadMode::MorphSequence;
+
+// The kind of failure that a load failing with the message tells.
+ErrorKind KindOf(const std::string& error) {
+    if (error.empty())
+        return ErrorKind::None;
+    if (error == kNotA3ds)
+        return ErrorKind::NotAModel;
+    return error.find("is too long") != std::string::npos ? ErrorKind::TooLarge : ErrorKind::Damaged;
+}
 
 Bytes Triangles(const std::vector<std::string>& names, const fixtures::Keyframes* keys = nullptr) {
     std::vector<fixtures::Mesh> meshes;
@@ -84,21 +95,24 @@ Bytes Segment(std::uint32_t lastFrame, int turns = 0) {
 
 // "result @frames name/vertices/faces ... | sorted positions" (mode 1); a run
 // of equal objects is written once with its length, "!" marks arrays that do
-// not hold their count's records.
-std::string Summary(CModel3DS& model, int result, int mode) {
+// not hold their count's records, or, after a successful load, key tracks
+// that do not have a slot per frame where the keys were read and none where not.
+std::string Summary(CModel3DS& model, int result, LoadMode mode) {
     const int frames = model.GetFrameSegmentLength();
+    const std::size_t slots = result && model.AreKeysRead() ? static_cast<std::size_t>(frames) : 0;
     std::ostringstream out(std::to_string(result) + (frames != 1 ? " @" + std::to_string(frames) : ""), std::ios::ate);
     std::vector<std::string> objects;
     for (int i = 0; i < model.GetObjectCount(); ++i) {
         const ModelObject& o = *model.GetObject(i);
+        const bool keys = !result || (o.positionKeys.size() == slots && o.rotationKeys.size() == slots && o.scaleKeys.size() == slots);
         objects.push_back(o.name + "/" + std::to_string(o.vertexCount) + "/" + std::to_string(o.faceCount) +
-                          (o.vertices.size() == o.vertexCount && o.faces.size() == o.faceCount ? "" : "!"));
+                          (o.vertices.size() == o.vertexCount && o.faces.size() == o.faceCount && keys ? "" : "!"));
     }
     for (auto run = objects.begin(), next = run; run != objects.end(); run = next) {
         next = std::find_if(run, objects.end(), [&](const std::string& text) { return text != *run; });
         out << ' ' << *run << (next - run > 1 ? " x" + std::to_string(next - run) : "");
     }
-    for (int i = 0, j = 0; mode == 1 && result && i < model.GetObjectCount(); ++i, j = 0) {
+    for (int i = 0, j = 0; mode == kMorph && result && i < model.GetObjectCount(); ++i, j = 0) {
         ModelObject frame;
         model.BuildFrame(i, &frame);
         while (model.GetObject(j)->vertices[0].x != frame.vertices[0].x)
@@ -115,57 +129,102 @@ TEST(Reader, FilesToObjectsAndMessages) {
     bad.faces.push_back({0, 1, 3}), eight.vertices.resize(8), nine.vertices.resize(9);
     // Key slots (objects times frames) may number 2^22; rotation fill-ins four times the slots, or 2^18.
     const fixtures::Keyframes half{0, 1u << 21, {}};
-    const std::tuple<const char*, Bytes, int, std::string, std::string> cases[] = { // label, file, mode, summary, error
-        {"empty file", {}, 0, "0", kNotA3ds},
-        {"wrong magic", {0x4D, 0x4C, 6, 0, 0, 0}, 0, "0", kNotA3ds},
-        {"magic without length", {0x4D, 0x4D, 0x10}, 0, "0", kCut},
-        {"main chunk alone", {0x4D, 0x4D, 6, 0, 0, 0}, 0, "1", ""},
-        {"file order, ! names skipped", Triangles({"Hull", "!Camera", "Deck"}), 0, "1 Hull/3/1 Deck/3/1", ""},
-        {"names cut to 12", Triangles({"abcdefghijk", "abcdefghijkl", "abcdefghijklm"}), 0, "1 abcdefghijk/3/1 abcdefghijkl/3/1 x2", ""},
-        {"name without terminator", Editor([](ChunkWriter& w) { w.RawHeader(fixtures::kObjectBlock, 9), w.Bytes("Box", 3); }), 0, "1", ""},
-        {"two meshes in a block", Box(0, 2), 0, "1 Box/0/0 x2 Next/3/1", ""},
-        {"chunk of 6 bytes", Box(6, 1), 0, "1 Box/0/0 Next/3/1", ""},
-        {"chunk of 5 bytes ends its level", Box(5, 1), 0, "1 Next/3/1", ""},
-        {"length past 4 GiB ends its level", Box(0xFFFFFFF0u, 1), 0, "1 Next/3/1", ""},
-        {"chunks per level at the cap", Box(0, 10000), 0, "1 Box/0/0 x10000 Next/3/1", ""},
-        {"chunks per level past the cap", Box(0, 10001), 0, "1 Box/0/0 x10000 Next/3/1", ""},
-        {"nested to the deepest level read", Editor([](ChunkWriter& w) { Mesh(w, "Deep"); }, 30), 0, "1 Deep/3/1", ""},
-        {"mesh content too deep", Editor([](ChunkWriter& w) { Mesh(w, "Deep"); }, 31), 0, "1 Deep/0/0", ""},
-        {"object block content too deep", Editor([](ChunkWriter& w) { Mesh(w, "Deep"); }, 32), 0, "1", ""},
-        {"main length honoured", Trailer(0), 0, "1 A/3/1", ""},
-        {"main length clamped to the file", Trailer(0x7FFFFFFF), 0, "1 A/3/1 B/3/1", ""},
-        {"main length below 6 wraps to nothing", Trailer(2), 0, "1", ""},
-        {"file cut inside a list", cut, 0, "0 Cut/3/0", kCut},
-        {"vertices filling their chunk", Box(0, 0, fixtures::kVertexList, 1, 12), 0, "1 Box/1/0 Next/3/1", ""},
-        {"vertices beside the mesh join its object", StrayVertices(20000), 0, "1 Box/20000/0", ""},
-        {"vertex count past its chunk", Box(0, 0, fixtures::kVertexList, 2, 12), 0, "0 Box/0/0 /0/0", kCut},
-        {"face count past its chunk", Box(0, 0, fixtures::kFaceList, 1, 7), 0, "0 Box/0/0 /0/0", kCut},
-        {"mapping count past its chunk", Box(0, 0, fixtures::kMapping, 2, 8), 0, "0 Box/0/0 /0/0", kCut},
-        {"face naming a missing vertex", fixtures::BuildModelFile({bad}), 0, "0 Box/3/2", kNoVertex},
-        {"face in an object without vertices", Box(0, 0, fixtures::kFaceList, 1, 8), 0, "0 Box/0/1 Next/3/1", kNoVertex},
-        {"point counts differ, mode 1", fixtures::BuildModelFile({eight, nine}), 1, "0 B/8/1 A/0/0", kCounts},
-        {"mode 1 sorts by byte value", Triangles({"C", "A", "Box10", "Box2", "B", "a", "Box", "", "Zed", "B2"}), 1,
+    const std::tuple<const char*, Bytes, LoadMode, std::string, std::string> cases[] = { // label, file, mode, summary, error
+        {"empty file", {}, kKeyframes, "0", kNotA3ds},
+        {"wrong magic", {0x4D, 0x4C, 6, 0, 0, 0}, kKeyframes, "0", kNotA3ds},
+        {"magic without length", {0x4D, 0x4D, 0x10}, kKeyframes, "0", kCut},
+        {"main chunk alone", {0x4D, 0x4D, 6, 0, 0, 0}, kKeyframes, "1", ""},
+        {"file order, ! names skipped", Triangles({"Hull", "!Camera", "Deck"}), kKeyframes, "1 Hull/3/1 Deck/3/1", ""},
+        {"names cut to 12", Triangles({"abcdefghijk", "abcdefghijkl", "abcdefghijklm"}), kKeyframes, "1 abcdefghijk/3/1 abcdefghijkl/3/1 x2", ""},
+        {"name without terminator", Editor([](ChunkWriter& w) { w.RawHeader(fixtures::kObjectBlock, 9), w.Bytes("Box", 3); }), kKeyframes, "1", ""},
+        {"two meshes in a block", Box(0, 2), kKeyframes, "1 Box/0/0 x2 Next/3/1", ""},
+        {"chunk of 6 bytes", Box(6, 1), kKeyframes, "1 Box/0/0 Next/3/1", ""},
+        {"chunk of 5 bytes ends its level", Box(5, 1), kKeyframes, "1 Next/3/1", ""},
+        {"length past 4 GiB ends its level", Box(0xFFFFFFF0u, 1), kKeyframes, "1 Next/3/1", ""},
+        {"chunks per level at the cap", Box(0, 10000), kKeyframes, "1 Box/0/0 x10000 Next/3/1", ""},
+        {"chunks per level past the cap", Box(0, 10001), kKeyframes, "1 Box/0/0 x10000 Next/3/1", ""},
+        {"nested to the deepest level read", Editor([](ChunkWriter& w) { Mesh(w, "Deep"); }, 30), kKeyframes, "1 Deep/3/1", ""},
+        {"mesh content too deep", Editor([](ChunkWriter& w) { Mesh(w, "Deep"); }, 31), kKeyframes, "1 Deep/0/0", ""},
+        {"object block content too deep", Editor([](ChunkWriter& w) { Mesh(w, "Deep"); }, 32), kKeyframes, "1", ""},
+        {"main length honoured", Trailer(0), kKeyframes, "1 A/3/1", ""},
+        {"main length clamped to the file", Trailer(0x7FFFFFFF), kKeyframes, "1 A/3/1 B/3/1", ""},
+        {"main length below 6 wraps to nothing", Trailer(2), kKeyframes, "1", ""},
+        {"file cut inside a list", cut, kKeyframes, "0 Cut/3/0", kCut},
+        {"vertices filling their chunk", Box(0, 0, fixtures::kVertexList, 1, 12), kKeyframes, "1 Box/1/0 Next/3/1", ""},
+        {"vertices beside the mesh join its object", StrayVertices(20000), kKeyframes, "1 Box/20000/0", ""},
+        {"vertex count past its chunk", Box(0, 0, fixtures::kVertexList, 2, 12), kKeyframes, "0 Box/0/0 /0/0", kCut},
+        {"face count past its chunk", Box(0, 0, fixtures::kFaceList, 1, 7), kKeyframes, "0 Box/0/0 /0/0", kCut},
+        {"mapping count past its chunk", Box(0, 0, fixtures::kMapping, 2, 8), kKeyframes, "0 Box/0/0 /0/0", kCut},
+        {"face naming a missing vertex", fixtures::BuildModelFile({bad}), kKeyframes, "0 Box/3/2", kNoVertex},
+        {"face in an object without vertices", Box(0, 0, fixtures::kFaceList, 1, 8), kKeyframes, "0 Box/0/1 Next/3/1", kNoVertex},
+        {"point counts differ, mode 1", fixtures::BuildModelFile({eight, nine}), kMorph, "0 B/8/1 A/0/0", kCounts},
+        {"mode 1 sorts by byte value", Triangles({"C", "A", "Box10", "Box2", "B", "a", "Box", "", "Zed", "B2"}), kMorph,
          "1 C/3/1 A/3/1 Box10/3/1 Box2/3/1 B/3/1 a/3/1 Box/3/1 /3/1 Zed/3/1 B2/3/1 | 7 1 4 9 6 2 3 0 8 5", ""},
-        {"mode 1 equal names swap", Triangles({"Same", "Same"}), 1, "1 Same/3/1 x2 | 1 0", ""},
-        {"longest segment, no objects", Segment(0xFFFFFFFE), 0, "1 @2147483647", ""},
-        {"key slots past the limit", Triangles({"A", "B"}, &half), 0, "0 @2097153 /0/0 x2", TooLong("2097153 frames of 2 objects")},
-        {"fill-ins at the budget", Segment(99999, 4), 0, "1 @100000 Box/3/1", ""},
-        {"fill-ins past the budget", Segment(99999, 5), 0, "0 @100000 Box/3/1", TooLong("100000 frames of 1 object")},
-        {"fill-ins of a short segment", Segment(999, 262), 0, "1 @1000 Box/3/1", ""},
+        {"mode 1 equal names swap", Triangles({"Same", "Same"}), kMorph, "1 Same/3/1 x2 | 1 0", ""},
+        {"longest segment, no objects", Segment(0xFFFFFFFE), kKeyframes, "1 @2147483647", ""},
+        {"key slots past the limit", Triangles({"A", "B"}, &half), kKeyframes, "0 @2097153 /0/0 x2", TooLong("2097153 frames of 2 objects")},
+        {"fill-ins at the budget", Segment(99999, 4), kKeyframes, "1 @100000 Box/3/1", ""},
+        {"fill-ins past the budget", Segment(99999, 5), kKeyframes, "0 @100000 Box/3/1", TooLong("100000 frames of 1 object")},
+        {"fill-ins of a short segment", Segment(999, 262), kKeyframes, "1 @1000 Box/3/1", ""},
     };
     for (const auto& [label, bytes, mode, summary, error] : cases) {
         support::LoadedModel loaded(bytes, mode);
         EXPECT_EQ(Summary(loaded.model, loaded.result, mode), summary) << label;
         EXPECT_EQ(loaded.errors, error.empty() ? std::vector<std::string>{} : std::vector{error}) << label;
+        EXPECT_EQ(loaded.model.GetError(), KindOf(error)) << label;
     }
     // Without key tracks no slot is made and no fill-in runs: nothing past a limit, the segment still taken.
-    for (const auto& [bytes, summary] : {std::pair{Triangles({"A", "B"}, &half), "1 @2097153 A/3/1 B/3/1"},
-                                         std::pair{Segment(59999, 200), "1 @60000 Box/3/1"}}) {
-        CInputFile file;
-        file.OpenMemory(bytes);
-        std::string text;
-        CModel3DS model(nullptr, &text, KeyTracks::Skip);
-        const int result = model.LoadFile(&file, 0);
-        EXPECT_EQ(Summary(model, result, 0) + text, summary);
+    // Read where they fit, the keys past a limit are dropped, not refused: "keys" when read.
+    const std::tuple<Bytes, KeyTracks, std::string> unlimited[] = {
+        {Triangles({"A", "B"}, &half), KeyTracks::Skip, "1 @2097153 A/3/1 B/3/1"},
+        {Segment(59999, 200), KeyTracks::Skip, "1 @60000 Box/3/1"},
+        {Triangles({"A", "B"}, &half), KeyTracks::ReadWhenTheyFit, "1 @2097153 A/3/1 B/3/1"},
+        {Segment(99999, 4), KeyTracks::ReadWhenTheyFit, "1 @100000 Box/3/1 keys"},
+        {Segment(99999, 5), KeyTracks::ReadWhenTheyFit, "1 @100000 Box/3/1"},
+    };
+    for (const auto& [bytes, keys, summary] : unlimited) {
+        support::LoadedModel loaded(bytes, kKeyframes, keys);
+        EXPECT_EQ(Summary(loaded.model, loaded.result, kKeyframes) + (loaded.model.AreKeysRead() ? " keys" : "") +
+                      ::testing::PrintToString(loaded.errors), summary + "{}");
     }
 }
+
+// The status sink is shown progress alone; a failure's message stays in the
+// status text.
+TEST(Reader, ProgressOnTheStatusSink) {
+    fixtures::Mesh four = support::Triangle("B");
+    four.vertices.push_back({1, 1, 1});
+    const std::tuple<Bytes, LoadMode, std::string> cases[] = {
+        {Triangles({"Hull", "!Camera", "Deck"}), kKeyframes, "  reading Object 0 of 2;  reading Object 1 of 2;"},
+        {Triangles({"B", "A"}), kMorph, "  reading Object 0 of 2;  reading Object 1 of 2;  Sorting objects...;"},
+        {fixtures::BuildModelFile({support::Triangle("A"), four}), kMorph, "  reading Object 0 of 2;  reading Object 1 of 2; | " + kCounts},
+        {{0x4D, 0x4D, 6, 0, 0, 0}, kMorph, "  Sorting objects...;"},
+        {{0x4D, 0x4C, 6, 0, 0, 0}, kKeyframes, " | " + kNotA3ds},
+    };
+    for (const auto& [bytes, mode, shown] : cases) { // progress texts, each ended by ";", then " | " and each error
+        support::LoadedModel loaded(bytes, mode);
+        std::string text;
+        for (const std::string& line : loaded.progress)
+            text += line + ";";
+        for (const std::string& error : loaded.errors)
+            text += " | " + error;
+        EXPECT_EQ(text, shown);
+    }
+}
+
+#if defined(__SANITIZE_ADDRESS__) // which make check-asan builds with
+// The mesh arrays of a model share blocks of memory; under AddressSanitizer a
+// write just past any of them is still reported, as past a block of its own.
+TEST(Reader, WritesPastMeshArraysAreReportedUnderAddressSanitizer) {
+    support::LoadedModel loaded(Triangles({"A", "B"}));
+    loaded.model.ComputeFaceNormals(), loaded.model.ComputeVertexNormals();
+    for (int i = 0; i < loaded.model.GetObjectCount(); ++i) {
+        ModelObject& object = *loaded.model.GetObject(i);
+        const auto past = [](auto& array) { std::memset(static_cast<void*>(array.data() + array.capacity()), 0, 1); };
+        EXPECT_DEATH(past(object.vertices), "use-after-poison") << object.name;
+        EXPECT_DEATH(past(object.faces), "use-after-poison") << object.name;
+        EXPECT_DEATH(past(object.vertexNormals), "use-after-poison") << object.name;
+        EXPECT_DEATH(past(object.faceNormals), "use-after-poison") << object.name;
+    }
+}
+#endif

@@ -1,7 +1,7 @@
 // Files built to make the reader do as much as their size lets it: counts
 // with no records behind them, long keyframe segments, deep
 // nesting, lengths past the end. Converting one must stay within a few
-// megabytes, and the reading work of a load must grow with the file alone.
+// megabytes.
 #include "fuzz/exercise_model.h"
 #include "tests/support/test_support.h"
 
@@ -88,39 +88,6 @@ TEST(HostileFiles, ConvertWithinAFewMegabytesAndEndInSuccessOrOneError)
         EXPECT_EQ(outcome.broken, "");
         EXPECT_EQ(outcome.loaded[0], converts);
     }
-}
-
-// Every chunk header lies at its own offset and each handler makes a fixed
-// number of reads, so a load makes at most about one read per byte however
-// the chunks nest. A walk that revisited chunks, or read them once per
-// enclosing level, would grow faster than the file.
-TEST(HostileFiles, ReadsGrowInProportionToTheFile)
-{
-    Mesh part = support::Triangle("Part_T");
-    part.materials = {{"skin1t", {0}}}, part.hasPivot = true;
-    const Content mesh = [&](ChunkWriter& w) { WriteMeshBlock(w, part); }, group = Chunk(kMaterialGroup, Text("skin1t") + Words({1, 0}));
-    const std::function<Content(int)> shapes[] = {
-        [](int units) { return Chunk(kMain, Chunk(kEditor, Repeat(units, Raw(1, 6)))); },
-        [](int units) { return Chunk(kMain, Chunk(kEditor, Repeat(units, Nest(32, Raw(1, 6))))); },
-        [&](int units) { return Chunk(kMain, Chunk(kEditor, Repeat(units, mesh))); },
-        [&](int units) { return Box(kTriangle + Chunk(kFaceList, kOneFace + Repeat(units, group))); }};
-    for (int shape = 0; shape < 4; ++shape)
-        for (int mode : {0, 1})
-        {
-            SCOPED_TRACE("shape " + std::to_string(shape) + ", mode " + std::to_string(mode));
-            double reads[2], lengths[2];
-            for (int large : {0, 1})
-            {
-                CInputFile file;
-                file.OpenMemory(Build(shapes[shape](large ? 8000 : 1000)));
-                std::string text;
-                EXPECT_EQ(CModel3DS(nullptr, &text).LoadFile(&file, mode), 1);
-                reads[large] = double(file.GetReadCount()), lengths[large] = double(file.GetLength());
-            }
-            EXPECT_LE(reads[1], lengths[1]);
-            EXPECT_LE(reads[1] / lengths[1], reads[0] / lengths[0] * 1.01);
-            EXPECT_GT(reads[1], reads[0]);
-        }
 }
 
 } // namespace

@@ -104,27 +104,30 @@ inline std::vector<fixtures::Mesh> LargeModel()
     return {mesh, mesh, mesh};
 }
 
-// A model loaded from bytes in memory, with the error it ended in: a
-// failure's message, and any progress line that looks like an error.
+// A model loaded from bytes in memory, with what it told on the way: the
+// errors its status sink was shown, which should carry progress only, then
+// its status text; and the other texts its sink was shown.
 struct LoadedModel : CStatusSink
 {
-    explicit LoadedModel(std::vector<std::uint8_t> bytes, int mode = 0)
+    explicit LoadedModel(std::vector<std::uint8_t> bytes, LoadMode mode = LoadMode::KeyframeModel,
+                         KeyTracks keys = KeyTracks::Read)
+        : model(this, &text, keys)
     {
         CInputFile file;
         file.OpenMemory(std::move(bytes));
         result = model.LoadFile(&file, mode);
-        if (result == 0 || model.GetError() != ErrorKind::None)
-            errors.push_back(model.GetError() == ErrorKind::None ? "failed without a kind: " + text : text);
-    }
-    void ShowProgress(const std::string& text) override
-    {
-        if (text.rfind("Error", 0) == 0)
+        if (!text.empty())
             errors.push_back(text);
+    }
+    void ShowProgress(const std::string& shown) override
+    {
+        (shown.rfind("Error", 0) == 0 ? errors : progress).push_back(shown);
     }
 
     std::vector<std::string> errors;
+    std::vector<std::string> progress;
     std::string text;
-    CModel3DS model{this, &text};
+    CModel3DS model;
     int result = 0;
 };
 

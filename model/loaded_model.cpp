@@ -1,0 +1,90 @@
+#include "model/loaded_model.h"
+
+#include "geometry/normals.h"
+
+CLoadedModel::CLoadedModel(CStatusSink* statusSink, std::string* text) : m_pText(text), m_pStatusSink(statusSink)
+{
+}
+
+ModelObject* CLoadedModel::GetObject(int index)
+{
+    return &m_pObjects[static_cast<std::size_t>(index)];
+}
+
+int CLoadedModel::GetFrameCount()
+{
+    return m_nMode != LoadMode::KeyframeModel ? m_nObjects : m_nFrames;
+}
+
+int CLoadedModel::GetObjectCount()
+{
+    return m_nObjects;
+}
+
+int CLoadedModel::ComputeFaceNormals()
+{
+    for (int i = 0; i < GetObjectCount(); ++i)
+        ComputeObjectFaceNormals(*GetObject(i));
+    return 0;
+}
+
+int CLoadedModel::ComputeVertexNormals()
+{
+    for (int i = 0; i < GetObjectCount(); ++i)
+        ComputeObjectVertexNormals(*GetObject(i));
+    return 0;
+}
+
+const std::string& CLoadedModel::GetErrorText() const
+{
+    static const std::string none;
+    return m_error != ErrorKind::None && m_pText ? *m_pText : none;
+}
+
+void CLoadedModel::MakeObjects(int count, std::size_t meshBytes)
+{
+    m_pObjects.clear();
+    m_ppSorted.clear();
+    m_objectNameCut.assign(static_cast<std::size_t>(count), false);
+    m_meshMemory.Release(meshBytes);
+    m_nObjects = count;
+    m_pObjects.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        m_pObjects.push_back(ObjectIn(&m_meshMemory));
+}
+
+int CLoadedModel::FailLoad(ErrorKind kind, const std::string& message)
+{
+    m_error = kind;
+    if (m_pText)
+        *m_pText = message;
+    return 0;
+}
+
+void CLoadedModel::ShowProgress(const std::string& text)
+{
+    if (m_pStatusSink)
+        m_pStatusSink->ShowProgress(text);
+}
+
+int CLoadedModel::FinishLoad()
+{
+    // Every consumer of a face indexes its object's vertices with it, so a
+    // face that names a vertex the object does not have makes the file
+    // unusable. The source has already made each array match its count.
+    for (const ModelObject& object : m_pObjects)
+    {
+        if (!IsWellFormed(object))
+            return FailLoad(ErrorKind::Damaged, "Error reading input file, a face of object " + object.name +
+                                                    " uses a vertex that the object does not have.");
+    }
+    if (m_nMode != LoadMode::MorphSequence)
+        return 1;
+
+    ShowProgress("  Sorting objects...");
+    m_ppSorted.resize(static_cast<std::size_t>(m_nObjects));
+    for (int i = 0; i < m_nObjects; ++i)
+        m_ppSorted[static_cast<std::size_t>(i)] = &m_pObjects[static_cast<std::size_t>(i)];
+    SortObjects(0, m_nObjects - 1);
+    return 1;
+}

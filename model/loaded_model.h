@@ -1,0 +1,111 @@
+#pragma once
+
+#include "model/model_source.h"
+#include "model/status_sink.h"
+#include "platform/bulk_memory.h"
+#include "records/error_kind.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// What the frames of a load are.
+enum class LoadMode
+{
+    KeyframeModel = 0, // one frame per frame of the keyframe segment, every object placed by its keys
+    MorphSequence = 1, // one frame per object, in name order; every object has as many vertices
+};
+
+// Whether a load reads the keyframe tracks. Placing objects at a frame
+// (BuildFrame in the keyframe model) needs them; writing the objects as
+// stored, or as morph frames, does not, and then keyframe data cannot make a
+// load fail or take long, however long the segment it states.
+enum class KeyTracks
+{
+    Read,            // every object gets key arrays of one slot per frame, filled from its tracks
+    Skip,            // no object gets key arrays; the segment's length is still taken
+    ReadWhenTheyFit, // as Read while the animation stays within the limits; past them, as Skip
+};
+
+// A loaded model, whatever format it was read from: the objects and the
+// memory of their arrays, their order by name, the frame count, and why the
+// load failed. A model source derives from it and fills it in its Load;
+// everything else here works on the result alone.
+class CLoadedModel : public CModelSource
+{
+public:
+    ModelObject* GetObject(int index) override;
+    // Keyframe model: every object placed by its key slots at that frame,
+    // merged into one object named after object 0 (an empty object when
+    // there are none); slots that no key set hold neutral values. Morph
+    // sequence: a copy of the frame-th object in name order. The name is
+    // appended to out's, the vertex and face arrays replaced, normals, pivot
+    // and keys left alone. A frame outside [0, GetFrameCount()) sets
+    // out->valid to 0 and changes nothing else; a filled record gets valid
+    // 1. A keyframe model loaded without its key tracks builds no frame.
+    void BuildFrame(int frame, ModelObject* out) override;
+    int GetFrameCount() override;
+    int GetObjectCount() override;
+
+    int ComputeFaceNormals();
+    int ComputeVertexNormals();
+
+    void SortObjects(int first, int last);
+
+    // Why the load failed; None after a successful one. The message that
+    // says so to the user is in the status text.
+    ErrorKind GetError() const { return m_error; }
+    // The failure's message, as the status text holds it; empty after a
+    // successful load.
+    const std::string& GetErrorText() const;
+
+    int GetFrameSegmentLength() const { return m_nFrames; }
+    // Whether every object has a key slot per frame, filled from its tracks.
+    bool AreKeysRead() const { return m_bKeysRead; }
+    // Whether the file stored the object's name longer than the 12
+    // characters kept of it.
+    bool IsNameCut(int index) const
+    {
+        return static_cast<std::size_t>(index) < m_objectNameCut.size() &&
+               m_objectNameCut[static_cast<std::size_t>(index)];
+    }
+
+protected:
+    // text, the caller's, receives the message of a failed load; statusSink
+    // may be null, and shows progress only.
+    CLoadedModel(CStatusSink* statusSink, std::string* text);
+
+    // For the source filling the model. Empties the model and makes count
+    // empty objects whose mesh arrays take their memory from the model;
+    // meshBytes estimates what those arrays will take.
+    void MakeObjects(int count, std::size_t meshBytes);
+    // Ends a failed load: records the kind and puts the message in the
+    // status text. Returns 0, the load's result.
+    int FailLoad(ErrorKind kind, const std::string& message);
+    void ShowProgress(const std::string& text);
+    // Checks what the consumers of the objects rely on and, for a morph
+    // sequence, orders the objects by name. Returns the load's result.
+    int FinishLoad();
+
+    std::string* m_pText;
+    CStatusSink* m_pStatusSink;
+    LoadMode m_nMode = LoadMode::KeyframeModel;
+    int m_nFrames = 1;
+    int m_nObjects = 0;
+    bool m_bKeysRead = false;
+    ErrorKind m_error = ErrorKind::None;
+    // The objects' mesh arrays, freed at once; it outlives the objects.
+    CBulkMemory m_meshMemory;
+    std::vector<ModelObject> m_pObjects;
+    std::vector<ModelObject*> m_ppSorted;
+    std::vector<bool> m_objectNameCut; // by object index
+
+private:
+    bool CanBuildFrame(int frame);
+    void BuildKeyframedFrame(int frame, ModelObject* out);
+    void BuildMorphFrame(int frame, ModelObject* out);
+
+    int PartitionSorted(int first, int last);
+    void OrderSortedPair(int i, int j);
+    void SwapSorted(int i, int j);
+};
