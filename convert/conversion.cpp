@@ -25,7 +25,7 @@ void PrepareObject(ModelObject& object)
     ComputeObjectVertexNormals(object, faceNormals);
 }
 
-void WriteObjects(CModel3DS& model, unsigned threads, const std::string& textureName, bool flip,
+void WriteObjects(CLoadedModel& model, unsigned threads, const std::string& textureName, bool flip,
                   CModelTextWriter& writer)
 {
     const int objectCount = model.GetObjectCount();
@@ -84,10 +84,12 @@ bool ConvertModel(const ConversionRequest& request, CStatusSink& status, Convers
     {
         // The model goes before the output is synced: a batch may hold many
         // outputs waiting for the disk, but no models.
-        std::string statusText;
-        CModel3DS model(&status, &statusText, KeyTracks::Skip); // the objects are written as stored
-        if (!LoadRun(model, run, LoadMode::KeyframeModel, status, result))
+        // The objects are written as stored: no keys.
+        const std::unique_ptr<CLoadedModel> loaded =
+            LoadRun(run, request, KeyTracks::Skip, LoadMode::KeyframeModel, status, result);
+        if (!loaded)
             return false;
+        CLoadedModel& model = *loaded;
         const unsigned threads = request.threads != 0 ? request.threads : CoreCount();
         if (!WriteOutput(result, output, run.finalPath, run.textureName, request.flip, model.GetObjectCount(),
                          [&](CModelTextWriter& writer) {

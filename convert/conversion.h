@@ -1,6 +1,7 @@
 #pragma once
 
 #include "convert/model_report.h"
+#include "model/model_format.h"
 #include "model/status_sink.h"
 #include "records/error_kind.h"
 
@@ -50,6 +51,7 @@ struct ConversionRequest
     bool writeStandardOutput = false; // write to standard output; outputPath unused
     bool flip = false;                // keep each face's stored winding instead of reversing it
     std::string textureName;          // written on every object; empty: from the output name
+    UpAxis objUp = UpAxis::Y;         // the up axis an OBJ input was exported with
     // Frames only.
     FrameSequence frames = FrameSequence::Keyframes;
     FrameRange frameRange;

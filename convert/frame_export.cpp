@@ -25,7 +25,7 @@ std::string Digits(int value)
 
 // An upper bound on the lines of one frame file: a keyframe frame holds every
 // object, a morph frame one of them.
-std::uint64_t LinesPerFrame(CModel3DS& model, FrameSequence sequence)
+std::uint64_t LinesPerFrame(CLoadedModel& model, FrameSequence sequence)
 {
     std::uint64_t lines = 0;
     for (int i = 0; i < model.GetObjectCount(); ++i)
@@ -54,7 +54,7 @@ std::string RangeText(const FrameRange& range)
 // The frames of the range that the model has: first, first + step, ... up
 // to last, or up to the model's last frame when last is beyond it or not
 // given. Fails when they are none or too many to write.
-bool ChooseFrames(CModel3DS& model, FrameSequence sequence, const FrameRange& range, ConversionResult& result,
+bool ChooseFrames(CLoadedModel& model, FrameSequence sequence, const FrameRange& range, ConversionResult& result,
                   FramesToWrite& frames)
 {
     const int frameCount = model.GetFrameCount();
@@ -100,14 +100,15 @@ bool ExportFrames(const ConversionRequest& request, CStatusSink& status, Convers
     OpenedRun run;
     if (!OpenRun(request, result, run))
         return false;
-    std::string statusText;
     // Morph frames are the objects as stored: their keys are never used.
     const bool morph = sequence == FrameSequence::Morph;
-    CModel3DS model(&status, &statusText, morph ? KeyTracks::Skip : KeyTracks::Read);
+    const std::unique_ptr<CLoadedModel> loaded =
+        LoadRun(run, request, morph ? KeyTracks::Skip : KeyTracks::Read,
+                morph ? LoadMode::MorphSequence : LoadMode::KeyframeModel, status, result);
     FramesToWrite frames;
-    if (!LoadRun(model, run, morph ? LoadMode::MorphSequence : LoadMode::KeyframeModel, status, result) ||
-        !ChooseFrames(model, sequence, request.frameRange, result, frames))
+    if (!loaded || !ChooseFrames(*loaded, sequence, request.frameRange, result, frames))
         return false;
+    CLoadedModel& model = *loaded;
 
     // Real files often animate nothing; the first frame's vertices tell.
     ModelVertices firstVertices;

@@ -154,7 +154,7 @@ bool KeysChange(const std::vector<ModelVertex>& keys)
 
 // How many objects have key slots that change; none to tell when the
 // animation was too long for its keys to be read.
-std::optional<int> CountAnimatedObjects(CModel3DS& model)
+std::optional<int> CountAnimatedObjects(CLoadedModel& model)
 {
     if (!model.AreKeysRead())
         return std::nullopt;
@@ -189,7 +189,7 @@ void AdviseFlip(ModelReport& report)
             report.disagreeingObjects.push_back(static_cast<int>(i));
 }
 
-void AddNameWarnings(const CModel3DS& model, ModelReport& report)
+void AddNameWarnings(const CLoadedModel& model, ModelReport& report)
 {
     std::map<std::string, int> objectsByWrittenName;
     for (const ObjectReport& object : report.objects)
@@ -208,6 +208,7 @@ bool InspectModel(const ConversionRequest& inspected, CStatusSink& status, Conve
 {
     ConversionRequest request;
     request.inputPath = inspected.inputPath;
+    request.objUp = inspected.objUp;
     request.readStandardInput = inspected.readStandardInput;
     // Standard input converts only with -o, which --info does not take; its
     // name when written to standard output stands in.
@@ -222,13 +223,14 @@ bool InspectModel(const ConversionRequest& inspected, CStatusSink& status, Conve
     // Loaded as ConvertModel loads it, so that --info fails only where the
     // conversion fails: keys that do not fit the limits are skipped, not
     // refused.
-    std::string statusText;
-    CModel3DS model(&status, &statusText, KeyTracks::ReadWhenTheyFit);
-    if (!LoadRun(model, run, LoadMode::KeyframeModel, status, result))
+    const std::unique_ptr<CLoadedModel> loaded =
+        LoadRun(run, request, KeyTracks::ReadWhenTheyFit, LoadMode::KeyframeModel, status, result);
+    if (!loaded)
     {
         result.report.reset();
         return false;
     }
+    CLoadedModel& model = *loaded;
     model.ComputeFaceNormals();
     model.ComputeVertexNormals();
 

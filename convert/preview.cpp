@@ -1,7 +1,6 @@
 #include "convert/preview.h"
 
 #include "convert/run_steps.h"
-#include "model/model_3ds.h"
 #include "platform/atomic_output_file.h"
 
 #include <png.h>
@@ -205,11 +204,12 @@ bool WritePreview(const ConversionRequest& request, CStatusSink& status, Convers
     const std::string outputPath = request.writeStandardOutput ? std::string() : request.outputPath;
     CAtomicOutputFile output;
     {
-        std::string statusText;
-        CModel3DS model(&status, &statusText, KeyTracks::Skip); // the objects as stored, as converted
-        if (!LoadRun(model, run, LoadMode::KeyframeModel, status, result))
+        // The objects as stored, as converted.
+        const std::unique_ptr<CLoadedModel> model =
+            LoadRun(run, request, KeyTracks::Skip, LoadMode::KeyframeModel, status, result);
+        if (!model)
             return false;
-        const CRasterImage picture = RenderPreview(model, request.previewSize, request.flip, request.previewBoth);
+        const CRasterImage picture = RenderPreview(*model, request.previewSize, request.flip, request.previewBoth);
         if (!CreateOutput(result, output, outputPath))
             return false;
         if (!WritePng(picture, output))

@@ -109,14 +109,23 @@ bool CreateOutput(ConversionResult& result, CAtomicOutputFile& output, const std
     return Fail(result, ErrorKind::OutputUnwritable, "Error: Could not create Output file: " + OutputName(path), errno);
 }
 
-bool LoadRun(CModel3DS& model, OpenedRun& run, LoadMode mode, CStatusSink& status, ConversionResult& result)
+std::unique_ptr<CLoadedModel> LoadRun(OpenedRun& run, const ConversionRequest& request, KeyTracks keys, LoadMode mode,
+                                      CStatusSink& status, ConversionResult& result)
 {
     status.ShowProgress("Loading model...");
-    const bool loaded = model.LoadFile(&run.input, mode) != 0;
+    const ModelSourceOptions options{.path = request.readStandardInput ? std::string() : request.inputPath,
+                                     .keys = keys,
+                                     .objUp = request.objUp};
+    std::unique_ptr<CLoadedModel> model =
+        MakeModelSource(RecogniseFormat(run.input.Bytes(), options.path), options, &status, &run.statusText);
+    const bool loaded = model->LoadFile(&run.input, mode) != 0;
     run.input.Close();
     if (!loaded)
-        return Fail(result, model.GetError(), model.GetErrorText());
-    return true;
+    {
+        Fail(result, model->GetError(), model->GetErrorText());
+        return nullptr;
+    }
+    return model;
 }
 
 bool WriteOutput(ConversionResult& result, CAtomicOutputFile& output, const std::string& path,

@@ -2,7 +2,7 @@
 
 #include "convert/conversion.h"
 #include "convert/model_text_writer.h"
-#include "model/model_3ds.h"
+#include "model/model_format.h"
 #include "platform/atomic_output_file.h"
 #include "platform/input_file.h"
 
@@ -21,6 +21,7 @@ struct OpenedRun
     std::string finalPath;   // the output path after the naming rules; empty for standard output
     std::string textureName; // the texture every object of the run names
     CInputFile input;
+    std::string statusText; // the model's: the message of a failed load
 };
 
 // Opens the input and names the output and its texture. Standard input
@@ -36,8 +37,10 @@ bool OpenInput(const std::string& inputPath, bool readStandardInput, ConversionR
 bool CreateOutput(ConversionResult& result, CAtomicOutputFile& output, const std::string& path);
 
 // Shows "Loading model..." and loads the input in the given mode; the input
-// is closed afterwards, since the model holds all it needs.
-bool LoadRun(CModel3DS& model, OpenedRun& run, LoadMode mode, CStatusSink& status, ConversionResult& result);
+// is closed afterwards, since the model holds all it needs. The model is
+// read by the source for the input's format; null when the load failed.
+std::unique_ptr<CLoadedModel> LoadRun(OpenedRun& run, const ConversionRequest& request, KeyTracks keys, LoadMode mode,
+                                      CStatusSink& status, ConversionResult& result);
 
 // Creates the output at path (standard output when path is empty), writes
 // the header for objectCount objects and lets writeObjects write them. The

@@ -34,6 +34,13 @@ enum class KeyTracks
 class CLoadedModel : public CModelSource
 {
 public:
+    // Reads the file into the model: 1 when it has been read, 0 when not,
+    // GetError() then saying why and the status text holding the message.
+    // Runs once per model.
+    virtual int LoadFile(CInputFile* file, LoadMode mode) = 0;
+    // LoadFile as a keyframe model.
+    int Load(CInputFile* file) override { return LoadFile(file, LoadMode::KeyframeModel); }
+
     ModelObject* GetObject(int index) override;
     // Keyframe model: every object placed by its key slots at that frame,
     // merged into one object named after object 0 (an empty object when

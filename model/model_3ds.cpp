@@ -9,11 +9,6 @@ CModel3DS::CModel3DS(CStatusSink* statusSink, std::string* text, KeyTracks keys)
 {
 }
 
-int CModel3DS::Load(CInputFile* file)
-{
-    return LoadFile(file, LoadMode::KeyframeModel);
-}
-
 int CModel3DS::LoadFile(CInputFile* file, LoadMode mode)
 {
     assert(!m_bLoadStarted && "LoadFile runs once per model");

@@ -14,14 +14,12 @@ public:
     // message goes to *text, the caller's.
     CModel3DS(CStatusSink* statusSink, std::string* text, KeyTracks keys = KeyTracks::Read);
 
-    // LoadFile as a keyframe model.
-    int Load(CInputFile* file) override;
 
     // 1 when the file has been read, 0 when not: GetError() then says why
     // and the status text holds the message. Runs once per model: a model
     // is the result of one load, and a second load would mix its state with
     // the first's (asserted).
-    int LoadFile(CInputFile* file, LoadMode mode);
+    int LoadFile(CInputFile* file, LoadMode mode) override;
 
 private:
     friend class C3dsParser;
