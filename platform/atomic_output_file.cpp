@@ -1,5 +1,6 @@
 #include "platform/atomic_output_file.h"
 
+#include "platform/disk_pool.h"
 #include "platform/interrupt_cleanup.h"
 
 #include <atomic>
@@ -12,7 +13,6 @@
 #include <mutex>
 #include <string_view>
 #include <system_error>
-#include <thread>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -54,13 +54,14 @@ void KeepingErrno(Step step)
 }
 } // namespace
 
-// Syncs the file on a thread of its own each time it is asked, while the
-// writer goes on: the disk then takes most of a large file while the rest
-// is still being made, and the sync at Commit finds little left to do.
+// Syncs the data written so far on a thread of the disk pool, while the
+// writer goes on: the disk then takes most of a large file while the rest is
+// still being made, and the sync at Commit finds little left to do. A sync
+// asked for while one runs follows it.
 class CAtomicOutputFile::CEarlySync
 {
 public:
-    explicit CEarlySync(int descriptor) : m_nDescriptor(descriptor), m_thread([this] { Run(); }) {}
+    explicit CEarlySync(int descriptor) : m_nDescriptor(descriptor) {}
     ~CEarlySync() { Finish(false); }
     CEarlySync(const CEarlySync&) = delete;
     CEarlySync& operator=(const CEarlySync&) = delete;
@@ -70,22 +71,20 @@ public:
         {
             const std::lock_guard lock(m_mutex);
             m_bAsked = true;
+            if (m_bRunning)
+                return;
+            m_bRunning = true;
         }
-        m_changed.notify_one();
+        disk_pool::Run([this] { Run(); });
     }
 
-    // Stops the thread once the sync under way is done, and the one asked
-    // for if keep; the errno of the first that failed, or 0.
+    // Waits for the sync under way, and for the one asked for if keep; the
+    // errno of the first that failed, or 0.
     int Finish(bool keep)
     {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_bStop = true;
-            m_bAsked = m_bAsked && keep;
-        }
-        m_changed.notify_one();
-        if (m_thread.joinable())
-            m_thread.join();
+        std::unique_lock lock(m_mutex);
+        m_bAsked = m_bAsked && keep;
+        m_ended.wait(lock, [this] { return !m_bRunning; });
         return m_nError;
     }
 
@@ -93,11 +92,8 @@ private:
     void Run()
     {
         std::unique_lock lock(m_mutex);
-        for (;;)
+        while (m_bAsked)
         {
-            m_changed.wait(lock, [this] { return m_bAsked || m_bStop; });
-            if (!m_bAsked)
-                return; // stopped, with every sync asked for made
             m_bAsked = false;
             lock.unlock();
             // The data alone: the final sync at Commit takes the metadata.
@@ -106,15 +102,17 @@ private:
             if (m_nError == 0)
                 m_nError = error;
         }
+        m_bRunning = false;
+        // Under the lock: once Finish sees the end, this object may go.
+        m_ended.notify_all();
     }
 
     const int m_nDescriptor;
     std::mutex m_mutex;
-    std::condition_variable m_changed;
+    std::condition_variable m_ended;
     bool m_bAsked = false;
-    bool m_bStop = false;
+    bool m_bRunning = false;
     int m_nError = 0;
-    std::thread m_thread; // last: it runs as soon as it is made
 };
 
 CAtomicOutputFile::CAtomicOutputFile() = default;
@@ -268,7 +266,7 @@ void CAtomicOutputFile::SyncEarly()
         }
         catch (const std::exception&)
         {
-            return; // no thread now: Commit syncs what this sync would have
+            return; // no memory now: Commit syncs what this sync would have
         }
     }
     m_pEarlySync->Ask();
