@@ -3,6 +3,7 @@
 #include "bench/bench_inputs.h"
 #include "convert/conversion.h"
 #include "convert/preview.h"
+#include "platform/executor.h"
 
 #include <filesystem>
 
@@ -27,9 +28,11 @@ void BM_RenderPreview(benchmark::State& state)
 {
     const bench::BenchModelShape shape = bench::ShapeOf(state);
     const auto loaded = bench::LoadWithNormals(shape);
+    CExecutor executor(2);
     for (auto _ : state)
     {
-        const CRasterImage picture = RenderPreview(*loaded->model, int(state.range(2)), false, state.range(3) != 0);
+        const CRasterImage picture =
+            RenderPreview(*loaded->model, int(state.range(2)), false, state.range(3) != 0, executor);
         benchmark::DoNotOptimize(picture.GetRow(0));
     }
     bench::ReportThroughput(state, 0, shape);

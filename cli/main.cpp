@@ -1,14 +1,12 @@
 #include "cli/info_command.h"
 #include "cli/options.h"
-#include "cli/parallel_batch.h"
 #include "cli/preview_command.h"
 #include "cli/terminal_status.h"
-#include "convert/conversion.h"
+#include "convert/batch.h"
+#include "platform/executor.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/version.h"
 
-#include <algorithm>
-#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <string>
@@ -22,11 +20,6 @@ enum ExitStatus : int
     kExitConversionFailed = 1,
     kExitUsageError = 2,
 };
-
-// Threads that only wait for outputs to reach the disk, beyond the files
-// being converted: a batch of small files spends most of its time in those
-// waits, and they overlap instead of holding up the conversions.
-constexpr unsigned kDiskWaitThreads = 16;
 
 ConversionRequest MakeRequest(const ConvertOptions& options, const std::string& input)
 {
@@ -46,28 +39,27 @@ ConversionRequest MakeRequest(const ConvertOptions& options, const std::string& 
     return request;
 }
 
-// Each file has a model of its own. -j is the budget of working threads:
-// up to that many files are between their start and the moment their text
-// is written, and fewer files than that share the rest among them. The
-// other threads only wait for the disk.
+// -j is the budget of working threads: up to that many files at once, and
+// fewer files than that share the rest.
 int ConvertAll(const ConvertOptions& options)
 {
-    const unsigned jobs = options.jobs != 0 ? options.jobs : DefaultJobCount();
-    const auto filesAtOnce = static_cast<unsigned>(std::min<std::size_t>(jobs, options.inputs.size()));
-    COrderedSlots converting(filesAtOnce);
-    std::atomic<std::size_t> failed{0};
-    RunTasks(options.inputs.size(), filesAtOnce + kDiskWaitThreads, [&](std::size_t index) {
-        const std::string& input = options.inputs[index];
-        CTerminalStatus status(input, options.verbosity);
-        ConversionRequest request = MakeRequest(options, input);
-        request.threads = std::max(jobs / filesAtOnce, 1u);
-        converting.Enter(index);
-        const ConversionResult result = RunConversion(request, status);
-        converting.Leave();
-        status.ShowResult(result);
-        failed += result.Succeeded() ? 0 : 1;
-        return result.Succeeded();
-    });
+    std::vector<ConversionRequest> requests;
+    std::vector<CTerminalStatus> statuses;
+    requests.reserve(options.inputs.size());
+    statuses.reserve(options.inputs.size());
+    for (const std::string& input : options.inputs)
+    {
+        requests.push_back(MakeRequest(options, input));
+        statuses.emplace_back(input, options.verbosity);
+    }
+    CExecutor executor(options.jobs);
+    std::size_t failed = 0;
+    RunBatch(
+        std::move(requests), executor, [&](std::size_t index) -> CStatusSink& { return statuses[index]; },
+        [&](std::size_t index, const ConversionResult& result) {
+            statuses[index].ShowResult(result);
+            failed += result.Succeeded() ? 0 : 1;
+        });
     const std::size_t total = options.inputs.size();
     if (total > 1 && options.verbosity != Verbosity::Quiet)
         WriteErrorLine(std::to_string(total - failed) + " converted, " + std::to_string(failed) + " failed");

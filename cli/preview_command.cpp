@@ -2,6 +2,7 @@
 
 #include "cli/terminal_status.h"
 #include "convert/preview.h"
+#include "platform/executor.h"
 
 int RunPreview(const ConvertOptions& options)
 {
@@ -16,6 +17,8 @@ int RunPreview(const ConvertOptions& options)
     request.previewSize = options.previewSize;
     request.flip = options.flip;
     request.previewBoth = options.previewBoth;
+    CExecutor executor(options.jobs);
+    request.executor = &executor;
     const ConversionResult result = RunConversion(request, status);
     status.ShowResult(result);
     return result.Succeeded() ? 0 : 1;

@@ -10,6 +10,8 @@
 #include <system_error>
 #include <vector>
 
+class CExecutor;
+
 // The conversion core: a model file in, model text files, a report or a
 // picture out. The dialog and the command line fill one request, call
 // RunConversion, and show the result as they see fit; the status sink
@@ -59,7 +61,8 @@ struct ConversionRequest
     // 1), and whether to show two views, flipping off then on.
     int previewSize = 256;
     bool previewBoth = false;
-    unsigned threads = 0; // threads for one file; 0 for one per core
+    // The threads the work shares; none: one per core, for this request.
+    CExecutor* executor = nullptr;
 };
 
 struct ConversionResult

@@ -2,12 +2,13 @@
 
 #include "convert/run_steps.h"
 #include "platform/atomic_output_file.h"
+#include "platform/executor.h"
 
 #include <png.h>
 
 #include <algorithm>
 #include <cmath>
-#include <thread>
+#include <optional>
 #include <vector>
 
 namespace
@@ -168,23 +169,20 @@ bool WritePng(const CRasterImage& image, CAtomicOutputFile& output)
 }
 } // namespace
 
-CRasterImage RenderPreview(CModelSource& model, int size, bool flip, bool both)
+CRasterImage RenderPreview(CModelSource& model, int size, bool flip, bool both, CExecutor& executor)
 {
     Objects objects;
     for (int i = 0; i < model.GetObjectCount(); ++i)
         objects.push_back(model.GetObject(i));
     const ProjectedModel projected = Project(objects, size);
 
-    // Two threads: one view each, or half of one view's faces each, with a
+    // Two parts: one view each, or half of one view's faces each, with a
     // depth buffer of its own; the halves are merged.
     std::vector<CRasterImage> parts(2, CRasterImage(size, size, kPreviewBackground));
-    const auto draw = [&](int task) {
-        DrawFaces(objects, projected, both ? task == 1 : flip, both ? 0 : task, both ? 1 : 2, parts[task]);
-    };
-    {
-        std::jthread second(draw, 1);
-        draw(0);
-    }
+    executor.ForEach(parts.size(), [&](std::size_t part) {
+        const int task = static_cast<int>(part);
+        DrawFaces(objects, projected, both ? task == 1 : flip, both ? 0 : task, both ? 1 : 2, parts[part]);
+    });
     if (!both)
     {
         parts[0].MergeNearer(parts[1]);
@@ -209,7 +207,10 @@ bool WritePreview(const ConversionRequest& request, CStatusSink& status, Convers
             LoadRun(run, request, KeyTracks::Skip, LoadMode::KeyframeModel, status, result);
         if (!model)
             return false;
-        const CRasterImage picture = RenderPreview(*model, request.previewSize, request.flip, request.previewBoth);
+        std::optional<CExecutor> ownExecutor;
+        CExecutor& executor = request.executor ? *request.executor : ownExecutor.emplace(2);
+        const CRasterImage picture =
+            RenderPreview(*model, request.previewSize, request.flip, request.previewBoth, executor);
         if (!CreateOutput(result, output, outputPath))
             return false;
         if (!WritePng(picture, output))

@@ -5,6 +5,8 @@
 
 #include <string>
 
+class CExecutor;
+
 // Preview pictures: the model as a conversion writes it, seen from above and
 // in front at three-quarters, fitted to the vertices its faces use. Each face
 // shows which side the game draws: with flipping off, a face whose stored
@@ -17,5 +19,6 @@ inline constexpr RgbColour kPreviewDrawnColour{220, 220, 220};
 inline constexpr RgbColour kPreviewCulledColour{235, 45, 40};
 
 // The objects of a model loaded without keyframes, as stored: size x size
-// pixels, or twice as wide with both views.
-CRasterImage RenderPreview(CModelSource& model, int size, bool flip, bool both);
+// pixels, or twice as wide with both views. The picture is drawn in two
+// parts, on two of the executor's threads where it has them.
+CRasterImage RenderPreview(CModelSource& model, int size, bool flip, bool both, CExecutor& executor);

@@ -35,14 +35,16 @@ bool RunOperation(const ConversionRequest& request, CStatusSink& status, Convers
     }
     return Fail(result, ErrorKind::BadRequest, "Error: Unknown operation");
 }
-} // namespace
 
-ConversionResult RunConversion(const ConversionRequest& request, CStatusSink& status)
+// Runs an operation that fills the result; running out of memory ends it
+// with its kind and one message.
+template <typename Operation>
+ConversionResult RunGuarded(const ConversionRequest& request, Operation operation)
 {
     ConversionResult result;
     try
     {
-        RunOperation(request, status, result);
+        operation(result);
     }
     catch (const std::bad_alloc&)
     {
@@ -61,6 +63,20 @@ ConversionResult RunConversion(const ConversionRequest& request, CStatusSink& st
         Fail(result, ErrorKind::OutOfMemory, "Error: not enough memory to convert " + InputName(request));
     }
     return result;
+}
+} // namespace
+
+ConversionResult RunConversion(const ConversionRequest& request, CStatusSink& status)
+{
+    return RunGuarded(request, [&](ConversionResult& result) { RunOperation(request, status, result); });
+}
+
+ConversionResult WriteConversion(const ConversionRequest& request, CStatusSink& status, CAtomicOutputFile& output,
+                                 std::string& outputPath)
+{
+    return RunGuarded(request, [&](ConversionResult& result) {
+        WriteConvertedModel(request, status, result, output, outputPath);
+    });
 }
 
 bool Fail(ConversionResult& result, ErrorKind kind, std::string message, int systemError)
@@ -144,9 +160,15 @@ bool WriteOutput(ConversionResult& result, CAtomicOutputFile& output, const std:
 
 bool CommitOutput(ConversionResult& result, CAtomicOutputFile& output, const std::string& path)
 {
-    if (!output.Commit())
+    const bool committed = output.Commit();
+    return ReportCommit(result, committed, committed ? 0 : errno, path);
+}
+
+bool ReportCommit(ConversionResult& result, bool committed, int error, const std::string& path)
+{
+    if (!committed)
         return Fail(result, ErrorKind::OutputUnwritable, "Error: Could not write Output file: " + OutputName(path),
-                    errno);
+                    error);
     result.outputs.push_back(OutputName(path));
     return true;
 }

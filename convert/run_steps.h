@@ -53,6 +53,11 @@ bool WriteOutput(ConversionResult& result, CAtomicOutputFile& output, const std:
 // the result's outputs.
 bool CommitOutput(ConversionResult& result, CAtomicOutputFile& output, const std::string& path);
 
+// How the commit of the output at path ended, into the result: its failure,
+// error being the errno that says why, or the output added to the outputs.
+// Returns committed.
+bool ReportCommit(ConversionResult& result, bool committed, int error, const std::string& path);
+
 // WriteOutput and CommitOutput in one.
 bool WriteModelFile(ConversionResult& result, const std::string& path, const std::string& textureName, bool flip,
                     int objectCount, const std::function<void(CModelTextWriter&)>& writeObjects);
@@ -62,6 +67,18 @@ bool WriteModelFile(ConversionResult& result, const std::string& path, const std
 // Loads the input as a keyframe model, computes the normals and writes its
 // objects as stored.
 bool ConvertModel(const ConversionRequest& request, CStatusSink& status, ConversionResult& result);
+
+// ConvertModel up to its commit: the output is complete but not yet in
+// place, and outputPath names it for CommitOutput (empty for standard
+// output). The model is gone by then.
+bool WriteConvertedModel(const ConversionRequest& request, CStatusSink& status, ConversionResult& result,
+                         CAtomicOutputFile& output, std::string& outputPath);
+
+// RunConversion of a Convert request up to the commit, for a batch that
+// commits in the background; running out of memory ends in the result as
+// there. The output must then be committed, or discarded.
+ConversionResult WriteConversion(const ConversionRequest& request, CStatusSink& status, CAtomicOutputFile& output,
+                                 std::string& outputPath);
 
 // Writes every frame as a model text file of its own, named by
 // FrameOutputPath. Frames written before a failure stay, each complete.

@@ -1,6 +1,7 @@
 // Preview pictures: which faces show red, the fit to the faces' vertices, and
 // the built converter run as a file manager runs it from our thumbnailer entry.
 #include "convert/preview.h"
+#include "platform/executor.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -40,7 +41,8 @@ TEST(Preview, FacesAndFit)
     {
         SCOPED_TRACE(testing::Message() << "flip " << test.flip << " both " << test.both << " view " << test.view);
         LoadedModel loaded(fixtures::BuildModelFile({Cube()}));
-        const CRasterImage picture = RenderPreview(loaded.model, kSize, test.flip, test.both);
+        CExecutor executor(2);
+        const CRasterImage picture = RenderPreview(loaded.model, kSize, test.flip, test.both, executor);
         int culled = 0, drawn = 0, background = 0;
         for (int y = 0; y < kSize; ++y)
             for (int x = test.view * kSize; x < (test.view + 1) * kSize; ++x)

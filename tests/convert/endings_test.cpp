@@ -166,4 +166,39 @@ TEST(ConversionEndings, LowMemoryEndsOneFileAndTheBatchGoesOn)
     // Some limit lets the small files through and stops the large one.
     EXPECT_TRUE(bigFailedAlone);
 }
+
+// A batch on a disk whose syncs fail: each output's sync, made while the next
+// files are converted, fails with its own reason, named by its input; no
+// output is left behind and the summary counts every file as failed.
+TEST(ConversionEndings, BatchOnAFailingDisk)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer must be the first library loaded, before the failing disk";
+#endif
+    support::TemporaryFolder folder;
+    std::vector<std::string> argv = {TESSALINE_CONVERT_PATH, "-j", "2"};
+    std::map<std::string, std::string> expected;
+    for (const std::string name : {"s1", "s2", "s3", "big"})
+    {
+        if (name == "big")
+            support::WriteModel(folder / "big.3ds", support::LargeModel());
+        else
+            ASSERT_TRUE(fixtures::WriteFile(folder / (name + ".3ds"), fixtures::BuildExampleShip()));
+        argv.push_back(name + ".3ds");
+        expected[argv.back()] = "Error: Could not write Output file: " + name + ".DTQ (" +
+                                (name == "big" ? "Input/output error)" : "No space left on device)");
+    }
+    const std::set<std::string> inputs = folder.List();
+    const support::Process run =
+        support::Run(argv, {.folder = folder.Path(), .preload = TESSALINE_FAILING_SYNC_PATH});
+    EXPECT_EQ(run.status, 1);
+    std::map<std::string, std::string> errors;
+    std::istringstream lines(run.err);
+    for (std::string line; std::getline(lines, line);)
+        if (const std::size_t end = line.find(".3ds: "); line.starts_with("tessaline-convert: ") && end != std::string::npos)
+            errors[line.substr(19, end + 4 - 19)] = line.substr(end + 6);
+    EXPECT_EQ(errors, expected) << run.err;
+    EXPECT_TRUE(run.err.ends_with("\n0 converted, 4 failed\n")) << run.err;
+    EXPECT_EQ(folder.List(), inputs);
+}
 } // namespace
