@@ -1,7 +1,9 @@
 #include "fuzz/exercise_model.h"
 
 #include "convert/model_text_writer.h"
+#include "convert/threaded_writer.h"
 #include "model/model_3ds.h"
+#include "platform/executor.h"
 #include "platform/input_file.h"
 
 #include <algorithm>
@@ -40,6 +42,19 @@ const char* CheckObject(const ModelObject& object)
     return nullptr;
 }
 
+// The text of the conversion's threaded writer, its lines cut into stretches
+// so short that a small input's objects span several: the same bytes on one
+// thread and on three.
+const char* CheckThreadedText(CModel3DS& model)
+{
+    static CExecutor oneThread(1), threeThreads(3);
+    constexpr TextStretches kShortStretches{3, 5};
+    std::string single, shared;
+    AppendModelTextOnThreads(model, oneThread, "fuzz.RAW", false, single, kShortStretches);
+    AppendModelTextOnThreads(model, threeThreads, "fuzz.RAW", false, shared, kShortStretches);
+    return single == shared ? nullptr : "the model text written on three threads differs from that of one";
+}
+
 // Without the key tracks there are no key arrays and no keyframed frames.
 // text receives the model text.
 const char* CheckLoadedModel(CModel3DS& model, LoadMode mode, std::string& text)
@@ -69,6 +84,8 @@ const char* CheckLoadedModel(CModel3DS& model, LoadMode mode, std::string& text)
     if (text.rfind("C3DModel\n4\n", 0) != 0 || text.back() != '\n' ||
         static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) != lines)
         return "the model text does not have the lines its counts call for";
+    if (const char* broken = CheckThreadedText(model))
+        return broken;
 
     // Frames outside the count are refused; the first ones and the last are built.
     // Counted in 64 bits: a skipped segment may hold INT_MAX frames.
