@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
 #include <map>
 #include <sstream>
+#include <tuple>
 
 namespace
 {
@@ -138,5 +140,78 @@ TEST(Converter, Batch)
                                                          {"d/ship.3ds", converted + "d/ship.DTQ\n"}, {"e/ship.3ds", converted + "e/ship.DTQ\n"}}));
     for (const std::string name : {"a", "b", "c", "d", "e"})
         EXPECT_TRUE(ReadFile(folder / (name + "/ship.DTQ")) == ReadFile(folder / "f/ship.dtq")) << name;
+}
+
+// Three objects of several stretches of vertex lines and of face lines each,
+// as the threads share them out, the last of 65,535 faces.
+std::vector<fixtures::Mesh> StretchedModel()
+{
+    std::vector<fixtures::Mesh> meshes;
+    const std::tuple<const char*, int, int> shapes[] = {{"Hull_T", 5000, 9000}, {"Deck", 4500, 8200}, {"Sail_E", 3000, 65535}};
+    for (const auto& [name, vertexCount, faceCount] : shapes)
+    {
+        fixtures::Mesh& mesh = meshes.emplace_back(fixtures::Mesh{name});
+        for (int i = 0; i < vertexCount; ++i)
+            mesh.vertices.push_back({float(i) * 0.37f, float(i % 101) - 50.5f, float(i % 37) * 1.25f}),
+                mesh.mapping.push_back({float(i % 17) / 16, float(i % 5) / 4});
+        for (int i = 0; i < faceCount; ++i)
+            mesh.faces.push_back({std::uint16_t(i % vertexCount), std::uint16_t((i * 7 + 1) % vertexCount),
+                                  std::uint16_t((i * 13 + 2) % vertexCount)});
+    }
+    return meshes;
+}
+
+// A stack limit larger than the memory there is: glibc gives each new thread
+// a stack of that size, which the system refuses, so no thread starts.
+constexpr rlim_t kNoThreadStack = rlim_t{64} << 30;
+
+// The model, as a/m.3ds to d/m.3ds, converted on any number of threads, alone
+// or in batches, or where no thread can start: the bytes of one thread.
+struct ThreadRun { std::vector<std::string> arguments; rlim_t stack = 0; };
+
+const ThreadRun kThreadRuns[] = {
+    {{"-j", "2", "a/m.3ds"}},
+    {{"-j", "3", "a/m.3ds"}},
+    {{"-j", "7", "a/m.3ds"}},
+    {{"-j", "3", "-o", "-", "a/m.3ds"}},
+    {{"-j", "1", "a/m.3ds", "b/m.3ds", "c/m.3ds"}},
+    {{"-j", "2", "a/m.3ds", "b/m.3ds", "c/m.3ds"}},
+    {{"-j", "7", "a/m.3ds", "b/m.3ds", "c/m.3ds", "d/m.3ds"}},
+    {{"-j", "4", "a/m.3ds"}, kNoThreadStack},
+    {{"-j", "4", "a/m.3ds", "b/m.3ds", "c/m.3ds"}, kNoThreadStack},
+};
+
+TEST(Converter, SameBytesOnAnyNumberOfThreads)
+{
+    TemporaryFolder folder;
+    for (const std::string name : {"a", "b", "c", "d", "one"})
+        std::filesystem::create_directory(folder.Path() / name);
+    for (const std::string name : {"a", "b", "c", "d"})
+        WriteModel(folder / (name + "/m.3ds"), StretchedModel());
+    ASSERT_EQ(Convert(folder, {"-j", "1", "-o", "one/m.dtq", "a/m.3ds"}).status, 0);
+    const std::string expected = ReadFile(folder / "one/m.dtq");
+    // Where memory is promised blindly, a thread's stack never fails.
+    const bool overcommitted = ReadFile("/proc/sys/vm/overcommit_memory") == "1\n";
+    for (const ThreadRun& run : kThreadRuns)
+    {
+        SCOPED_TRACE(testing::PrintToString(run.arguments));
+        if (run.stack != 0 && overcommitted)
+        {
+            std::cout << "Not run: the system overcommits memory, so threads start whatever their stack\n";
+            continue;
+        }
+        for (const std::string name : {"a", "b", "c", "d"})
+            std::filesystem::remove(folder / (name + "/m.DTQ"));
+        std::vector<std::string> argv = run.arguments;
+        argv.insert(argv.begin(), TESSALINE_CONVERT_PATH);
+        const Process process = support::Run(argv, {.folder = folder.Path().string(), .stack = run.stack});
+        EXPECT_EQ(process.status, 0) << process.err;
+        const bool toStandardOutput = std::find(argv.begin(), argv.end(), "-") != argv.end();
+        for (const std::string& input : run.arguments)
+        {
+            const std::string output = toStandardOutput ? process.out : ReadFile(folder / (input.substr(0, 2) + "m.DTQ"));
+            EXPECT_TRUE(!input.ends_with(".3ds") || output == expected) << input;
+        }
+    }
 }
 } // namespace

@@ -138,6 +138,7 @@ struct RunOptions
     bool unprivileged = false;         // as the user nobody, whom permission bits bind
     rlim_t addressSpace = 0;           // bytes; 0 for no limit
     rlim_t fileSize = 0;               // bytes; 0 for no limit
+    rlim_t stack = 0;                  // bytes, also each new thread's stack; 0 for the default
     std::string preload = "";          // a library loaded before all others (LD_PRELOAD)
 };
 
@@ -179,7 +180,8 @@ inline Process Run(const std::vector<std::string>& argv, const RunOptions& optio
             chdir(options.folder.c_str()) != 0)
             _exit(126);
         fcntl(0, F_SETFL, fcntl(0, F_GETFL) & ~O_NONBLOCK);
-        const std::pair<int, rlim_t> limits[] = {{RLIMIT_AS, options.addressSpace}, {RLIMIT_FSIZE, options.fileSize}};
+        const std::pair<int, rlim_t> limits[] = {
+            {RLIMIT_AS, options.addressSpace}, {RLIMIT_FSIZE, options.fileSize}, {RLIMIT_STACK, options.stack}};
         for (const auto& [resource, limit] : limits)
             if (const rlimit both{limit, limit}; limit)
                 setrlimit(resource, &both);
