@@ -12,8 +12,10 @@ DEMO_OUTPUT := $(BUILD_DIR)/ship.dtq
 # The sanitizer build of the test suite, and the libFuzzer build (clang). Both
 # keep assertions on, so a broken invariant ends the run there.
 ASAN_DIR := build-asan
+TSAN_DIR := build-tsan
 FUZZ_DIR := build-fuzz
 SANITIZE_FLAGS := -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
+TSAN_FLAGS     := -fsanitize=thread -fno-omit-frame-pointer
 FUZZ_FLAGS     := -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
 # The build type's flags without -DNDEBUG.
 WITH_ASSERTS   := -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g"
@@ -21,6 +23,15 @@ WITH_ASSERTS   := -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g"
 # name leaks of system libraries only.
 SANITIZER_ENV  := ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
                   LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizer/leak_suppressions.txt
+# ThreadSanitizer would otherwise wait a second at the end of every process,
+# of which the suites start hundreds.
+TSAN_ENV := TSAN_OPTIONS=halt_on_error=1:atexit_sleep_ms=50
+# The suites whose work runs on several threads: the converter's tables (the
+# same bytes on any number of threads, batches), the preview, the executor,
+# a batch on a failing disk, and interrupted batches.
+TSAN_CLI_TESTS        := Converter.*:Preview.*
+TSAN_CONVERT_TESTS    := ConversionEndings.BatchOnAFailingDisk
+TSAN_ROBUSTNESS_TESTS := Executor.*:Interrupt.*
 
 FUZZER      := $(FUZZ_DIR)/fuzz/tessaline-load-fuzzer
 FUZZ_SEEDS  := $(FUZZ_DIR)/fuzz/seeds
@@ -33,7 +44,7 @@ FUZZ_CHECK_SEED ?= 1
 FUZZ_SECONDS ?= 3600
 FUZZ_CORPUS  ?= $(FUZZ_DIR)/corpus
 
-.PHONY: all deps configure build package demo check check-unit check-asan check-fuzz fuzz-build fuzz bench clean
+.PHONY: all deps configure build package demo check check-unit check-asan check-tsan check-fuzz fuzz-build fuzz bench clean
 
 all: build
 
@@ -56,9 +67,9 @@ demo: build
 	@echo "--- first 20 lines of $(DEMO_OUTPUT) ---"
 	@head -n 20 $(DEMO_OUTPUT)
 
-# Every test suite, then the same suites under the sanitizers, then a bounded
-# fuzzing run.
-check: check-unit check-asan check-fuzz
+# Every test suite, then the same suites under the sanitizers, the threaded
+# ones under ThreadSanitizer, then a bounded fuzzing run.
+check: check-unit check-asan check-tsan check-fuzz
 
 # No display in CI: Qt draws off screen.
 check-unit: build
@@ -70,6 +81,15 @@ check-asan: deps
 	  -DCMAKE_CXX_FLAGS="$(SANITIZE_FLAGS)"
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	QT_QPA_PLATFORM=offscreen $(SANITIZER_ENV) ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(TEST_JOBS)
+
+# The threaded suites built with ThreadSanitizer; only their programs are built.
+check-tsan: deps
+	cmake -S . -B $(TSAN_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DTESSALINE_BUILD_GUI=OFF -DTESSALINE_BUILD_BENCH=OFF \
+	  $(WITH_ASSERTS) -DCMAKE_CXX_FLAGS="$(TSAN_FLAGS)"
+	cmake --build $(TSAN_DIR) -j $(JOBS) --target cli_tests convert_tests robustness_tests
+	$(TSAN_ENV) $(TSAN_DIR)/tests/cli_tests --gtest_filter='$(TSAN_CLI_TESTS)'
+	$(TSAN_ENV) $(TSAN_DIR)/tests/convert_tests --gtest_filter='$(TSAN_CONVERT_TESTS)'
+	$(TSAN_ENV) $(TSAN_DIR)/tests/robustness_tests --gtest_filter='$(TSAN_ROBUSTNESS_TESTS)'
 
 # A configuration of its own: every library carries the fuzzer's coverage
 # instrumentation and the sanitizers.
@@ -97,4 +117,4 @@ bench: deps
 	JOBS=$(JOBS) bash scripts/bench.sh
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) $(FUZZ_DIR)
