@@ -4,6 +4,7 @@
 // change of the output, rewrite them with TESSALINE_UPDATE_GOLDEN=1 and
 // review the diff.
 #include "fixtures/example_ship.h"
+#include "fixtures/gltf_writer.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -59,7 +60,8 @@ Mesh Corner(const std::string& name, float side)
     return mesh;
 }
 
-std::vector<std::uint8_t> Numbers() { return fixtures::BuildModelFile({FormatEdges(), Terrain(), Named("Empty")}); }
+std::vector<Mesh> NumberMeshes() { return {FormatEdges(), Terrain(), Named("Empty")}; }
+std::vector<std::uint8_t> Numbers() { return fixtures::BuildModelFile(NumberMeshes()); }
 
 // Flags anywhere in the name, names cut at their first '_' or at 12
 // characters, line breaks in names, a mirrored pair.
@@ -129,6 +131,56 @@ TEST(GoldenOutput, ExampleModelIsTheGeneratorsOutput)
 {
     const std::vector<std::uint8_t> built = fixtures::BuildExampleShip();
     EXPECT_TRUE(support::ReadFile(kSource + "/examples/ship.3ds") == std::string(built.begin(), built.end()));
+}
+
+// Three objects of 60,000 vertices, mapped, their faces in two material
+// groups: a scene of the size the benchmarks convert.
+std::vector<Mesh> BenchScene()
+{
+    std::vector<Mesh> meshes = support::LargeModel();
+    for (std::size_t m = 0; m < meshes.size(); ++m)
+    {
+        Mesh& mesh = meshes[m];
+        mesh.name = "Grid" + std::to_string(m) + (m == 1 ? "_T" : "");
+        for (std::size_t i = 0; i < mesh.vertices.size(); ++i)
+            mesh.mapping.push_back({float(i % 256) / 255.0f, float(i / 256) / 234.0f});
+        fixtures::MaterialGroup coded{"skin2wf", {}}, plain{"Stone", {}};
+        for (std::uint16_t face = 0; face < mesh.faces.size(); ++face)
+            (face / 1000 % 2 ? coded : plain).faces.push_back(face);
+        mesh.materials = {plain, coded};
+    }
+    return meshes;
+}
+
+// A scene written as glTF (embedded, with its buffer beside it, and binary)
+// converts to the model text of its .3DS file, byte for byte: the same
+// vertices in the same order, the same triangles, names, flags and face
+// attributes.
+TEST(GoldenOutput, GltfOfAThreeDsSceneConvertsToItsText)
+{
+    using fixtures::GltfLayout;
+    const std::pair<const char*, std::vector<Mesh>> scenes[] = {
+        {"ship", fixtures::ExampleShipMeshes()}, {"numbers", NumberMeshes()}, {"bench", BenchScene()}};
+    const std::tuple<const char*, GltfLayout, std::uint32_t> layouts[] = {
+        {"model.gltf", GltfLayout::Embedded, 2}, {"model.gltf", GltfLayout::ExternalBuffer, 4}, {"model.glb", GltfLayout::Binary, 2}};
+    for (const auto& [scene, meshes] : scenes)
+    {
+        support::TemporaryFolder folder;
+        support::WriteModel(folder / "model.3ds", meshes);
+        const support::Process original =
+            support::Run({TESSALINE_CONVERT_PATH, "--texture", "model.RAW", "-o", folder / "original", folder / "model.3ds"});
+        ASSERT_EQ(original.status, 0) << scene << ": " << original.err;
+        for (const auto& [name, layout, indexBytes] : layouts)
+        {
+            const fixtures::GltfFiles files = fixtures::BuildGltf(meshes, {.layout = layout, .indexBytes = indexBytes});
+            ASSERT_TRUE(fixtures::WriteGltf(folder / name, files));
+            const support::Process run =
+                support::Run({TESSALINE_CONVERT_PATH, "--texture", "model.RAW", "-o", folder / "converted", folder / name});
+            EXPECT_EQ(run.status, 0) << scene << " " << name << ": " << run.err;
+            EXPECT_TRUE(support::ReadFile(folder / "converted.dtq") == support::ReadFile(folder / "original.dtq"))
+                << scene << " " << name;
+        }
+    }
 }
 
 // Forty ships fill the writer's buffer several times over: each copy's lines
