@@ -1,9 +1,11 @@
-// Writes the fuzzing seed corpus: tessaline-make-seed-corpus FOLDER
+// Writes the fuzzing seed corpora: tessaline-make-seed-corpus FOLDER GLTF_FOLDER
 //
-// Small valid files that between them reach every chunk the reader acts on,
-// so that mutation starts from inputs that get deep into the reader.
+// Small valid files that between them reach every chunk the .3DS reader acts
+// on, and every part of a glTF file the glTF source reads, so that mutation
+// starts from inputs that get deep into the readers.
 #include "fixtures/chunk_writer.h"
 #include "fixtures/example_ship.h"
+#include "fixtures/gltf_writer.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -78,29 +80,85 @@ std::vector<std::uint8_t> OddChunks()
     writer.End();
     return writer.Take();
 }
+
+std::vector<std::uint8_t> Text(const std::string& text)
+{
+    return {text.begin(), text.end()};
+}
+
+// Two squares, one moved by every kind of track.
+std::vector<std::uint8_t> GltfAnimation()
+{
+    GltfOptions options;
+    options.channels = {{0, "translation", "LINEAR", {0, 0.5f, 1}, {0, 0, 0, 1, 0, 0, 1, 2, 0}},
+                        {0, "rotation", "STEP", {0, 1}, {0, 0, 0, 1, 0, 0.7071068f, 0, 0.7071068f}},
+                        {1, "scale", "CUBICSPLINE", {0, 2}, {0, 0, 0, 1, 1, 1, 0, 0, 0, 0, 0, 0, 2, 2, 2, 0, 0, 0}}};
+    return BuildGltf({Square("Box01"), Square("Other_T", 1)}, options).model;
+}
+
+// What the writer never writes: a hierarchy of transforms, a second scene,
+// a strip, a fan, points, shared vertices, a sparse accessor, normalized
+// and quantized coordinates, strides, morph targets and skins.
+std::vector<std::uint8_t> GltfFeatures()
+{
+    std::vector<std::uint8_t> data = FloatBytes({0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0}); // view 0: 4 points
+    for (const std::uint8_t byte : {0, 1, 2, 3, 0, 0, 255, 0, 255, 255, 0, 255}) // view 1: indices, then 4 uv pairs
+        data.push_back(byte);
+    for (const std::uint8_t byte : {0, 0, 127, 0, 0, 0, 0, 127, 0, 0, 129, 0}) // view 2: 3 quantized points, stride 4
+        data.push_back(byte);
+    for (const std::uint8_t byte : {1, 0, 0, 0}) // view 3: a sparse index
+        data.push_back(byte);
+    const std::vector<std::uint8_t> sparse = FloatBytes({5, 5, 5}); // view 4: its value
+    data.insert(data.end(), sparse.begin(), sparse.end());
+    const std::string json = R"({"asset":{"version":"2.0"},"scene":1,"scenes":[{"nodes":[0]},{"nodes":[1,3]}],
+"nodes":[{"mesh":0},{"name":"Parent_E","translation":[1,2,3],"rotation":[0,0,0.7071068,0.7071068],"scale":[2,2,2],"children":[2],"skin":0},
+{"matrix":[0,0,-1,0,0,1,0,0,1,0,0,0,5,0,0,1],"mesh":1},{"mesh":0,"name":"AVeryLongNodeName_T"}],
+"skins":[{"joints":[1]}],
+"meshes":[{"name":"Strips","primitives":[{"attributes":{"POSITION":0,"TEXCOORD_0":2},"indices":1,"mode":5,"material":0},
+{"attributes":{"POSITION":0,"TEXCOORD_0":2},"mode":6},{"attributes":{"POSITION":0},"mode":0}]},
+{"primitives":[{"attributes":{"POSITION":3},"targets":[{"POSITION":4}]},{"attributes":{"POSITION":4}}]}],
+"materials":[{"name":"skin3wfx1Ac02"}],
+"accessors":[{"bufferView":0,"componentType":5126,"count":4,"type":"VEC3"},
+{"bufferView":1,"componentType":5121,"count":4,"type":"SCALAR"},
+{"bufferView":1,"byteOffset":4,"componentType":5121,"normalized":true,"count":4,"type":"VEC2"},
+{"bufferView":2,"componentType":5120,"normalized":true,"count":3,"type":"VEC3"},
+{"componentType":5126,"count":3,"type":"VEC3","sparse":{"count":1,"indices":{"bufferView":3,"componentType":5121},"values":{"bufferView":4}}}],
+"bufferViews":[{"buffer":0,"byteLength":48},{"buffer":0,"byteOffset":48,"byteLength":12},{"buffer":0,"byteOffset":60,"byteLength":12,"byteStride":4},
+{"buffer":0,"byteOffset":72,"byteLength":1},{"buffer":0,"byteOffset":76,"byteLength":12}],
+"buffers":[{"byteLength":88,"uri":")" + DataUri(data) + R"("}],"extensionsUsed":["KHR_mesh_quantization"],"extensionsRequired":["KHR_mesh_quantization"]})";
+    return Text(json);
+}
+
+bool WriteSeeds(const std::filesystem::path& folder, const std::vector<std::pair<std::string, std::vector<std::uint8_t>>>& seeds)
+{
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    for (const auto& [name, bytes] : seeds)
+    {
+        const std::string path = (folder / name).string();
+        if (!WriteFile(path, bytes))
+        {
+            std::fprintf(stderr, "Error: Could not write %s\n", path.c_str());
+            return false;
+        }
+    }
+    return true;
+}
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2)
+    if (argc != 3)
     {
-        std::fprintf(stderr, "Usage: tessaline-make-seed-corpus FOLDER\n");
+        std::fprintf(stderr, "Usage: tessaline-make-seed-corpus FOLDER GLTF_FOLDER\n");
         return 2;
     }
-    const std::filesystem::path folder = argv[1];
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    const std::pair<const char*, std::vector<std::uint8_t>> seeds[] = {
-        {"example_ship", BuildExampleShip()}, {"objects", Objects()},
-        {"animation", Animation()},           {"odd_chunks", OddChunks()}};
-    for (const auto& [name, bytes] : seeds)
-    {
-        const std::string path = (folder / (std::string(name) + ".3ds")).string();
-        if (!WriteFile(path, bytes))
-        {
-            std::fprintf(stderr, "Error: Could not write %s\n", path.c_str());
-            return 1;
-        }
-    }
-    return 0;
+    const std::vector<Mesh> ship = ExampleShipMeshes();
+    const bool written =
+        WriteSeeds(argv[1], {{"example_ship.3ds", BuildExampleShip()}, {"objects.3ds", Objects()},
+                             {"animation.3ds", Animation()}, {"odd_chunks.3ds", OddChunks()}}) &&
+        WriteSeeds(argv[2], {{"ship.gltf", BuildGltf(ship, {.indexBytes = 1}).model},
+                             {"ship.glb", BuildGltf(ship, {.layout = GltfLayout::Binary, .indexBytes = 4}).model},
+                             {"animation.gltf", GltfAnimation()}, {"features.gltf", GltfFeatures()}});
+    return written ? 0 : 1;
 }

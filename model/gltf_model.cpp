@@ -132,26 +132,52 @@ bool NestsDeeperThan(std::span<const std::uint8_t> json, int limit)
     return false;
 }
 
-// The library takes the address of an image's bytes in its buffer before
-// checking that the image's buffer view lies inside it. Images are not read
-// here, but a file whose image views lie outside their buffers is refused
-// before the library sees it. Empty when no image does; otherwise why.
-std::string CheckImageViews(std::span<const std::uint8_t> json)
+struct Failure
+{
+    ErrorKind kind = ErrorKind::None;
+    std::string message;
+};
+
+// The extensions whose content changes no vertex, face or mapping here:
+// materials are read by name only, lights and images not at all. Mesh
+// quantization is read: integer positions and coordinates.
+bool IsExtensionRead(const std::string& name)
+{
+    for (const char* read : {"KHR_mesh_quantization", "KHR_lights_punctual", "KHR_texture_basisu",
+                             "EXT_texture_webp", "MSFT_texture_dds", "KHR_materials_variants"})
+        if (name == read)
+            return true;
+    return name.rfind("KHR_materials_", 0) == 0;
+}
+
+std::string ExtensionNotRead(const std::string& name)
+{
+    return "Error reading input file, it needs the glTF extension " + name + ", which is not read.";
+}
+
+// What is checked before the library sees the file. The extensions it needs
+// are named before the library fails on what they change (a compressed
+// mesh's accessors have no buffer views). And the library takes the address
+// of an image's bytes before checking that the image's buffer view lies
+// inside its buffer: images are not read here, but a file whose image views
+// lie outside their buffers is refused. A file that needs neither check is
+// not parsed twice.
+Failure Prescreen(std::span<const std::uint8_t> json)
 {
     const std::string_view text(reinterpret_cast<const char*>(json.data()), json.size());
-    if (text.find("\"images\"") == std::string_view::npos)
-        return "";
-    // Only what the check needs is kept: embedded data is dropped as it is read.
+    if (text.find("\"images\"") == std::string_view::npos && text.find("\"extensionsRequired\"") == std::string_view::npos)
+        return {};
+    // Only what the checks need is kept: embedded data is dropped as it is read.
     const auto keep = [](int depth, nlohmann::json::parse_event_t event, nlohmann::json& parsed) {
         if (event != nlohmann::json::parse_event_t::key)
             return true;
         if (depth == 1)
-            return parsed == "images" || parsed == "bufferViews" || parsed == "buffers";
+            return parsed == "images" || parsed == "bufferViews" || parsed == "buffers" || parsed == "extensionsRequired";
         return parsed != "uri" && parsed != "extras" && parsed != "extensions";
     };
     const nlohmann::json document = nlohmann::json::parse(text.begin(), text.end(), keep, false);
     if (!document.is_object())
-        return ""; // the library says what is wrong with it
+        return {}; // the library says what is wrong with it
     const auto array = [&](const char* name) {
         const auto found = document.find(name);
         return found != document.end() && found->is_array() ? *found : nlohmann::json::array();
@@ -162,6 +188,9 @@ std::string CheckImageViews(std::span<const std::uint8_t> json)
         const auto found = object.find(name);
         return found != object.end() && found->is_number_unsigned() ? found->get<std::uint64_t>() : fallback;
     };
+    for (const nlohmann::json& name : array("extensionsRequired"))
+        if (name.is_string() && !IsExtensionRead(name.get<std::string>()))
+            return {ErrorKind::NotAModel, ExtensionNotRead(name.get<std::string>())};
     const nlohmann::json images = array("images"), views = array("bufferViews"), buffers = array("buffers");
     constexpr std::uint64_t kNone = std::numeric_limits<std::uint64_t>::max();
     for (std::size_t i = 0; i < images.size(); ++i)
@@ -175,9 +204,9 @@ std::string CheckImageViews(std::span<const std::uint8_t> json)
         const std::uint64_t offset = unsignedMember(views[view], "byteOffset", 0);
         const std::uint64_t bufferLength = unsignedMember(buffers[buffer], "byteLength", kNone);
         if (offset > bufferLength || unsignedMember(views[view], "byteLength", 0) > bufferLength - offset)
-            return "image " + Count(i) + " lies outside its buffer.";
+            return {ErrorKind::Damaged, kNotValid + ("image " + Count(i) + " lies outside its buffer.")};
     }
-    return "";
+    return {};
 }
 
 // The buffer files a .gltf names, read from its folder or below through the
@@ -270,18 +299,6 @@ std::string FolderOf(const std::string& path)
 {
     const std::size_t slash = path.find_last_of("/\\");
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-// The extensions whose content changes no vertex, face or mapping here:
-// materials are read by name only, lights and images not at all. Mesh
-// quantization is read: integer positions and coordinates.
-bool IsExtensionRead(const std::string& name)
-{
-    for (const char* read : {"KHR_mesh_quantization", "KHR_lights_punctual", "KHR_texture_basisu",
-                             "EXT_texture_webp", "MSFT_texture_dds", "KHR_materials_variants"})
-        if (name == read)
-            return true;
-    return name.rfind("KHR_materials_", 0) == 0;
 }
 
 // The name as a .3DS file of the scene leaves it in the model: its first 12
@@ -410,12 +427,6 @@ struct WalkedNode
     int node = -1;
     int parent = -1; // in the walk
 };
-
-struct Failure
-{
-    ErrorKind kind = ErrorKind::None;
-    std::string message;
-};
 } // namespace
 
 // One load of a glTF file into a CGltfModel: the parsed document, the walk
@@ -489,8 +500,13 @@ int CGltfReader::Parse(std::span<const std::uint8_t> bytes)
 
 int CGltfReader::Read(std::span<const std::uint8_t> bytes)
 {
-    if (!ParseDocument(bytes) || !CheckDocument() || !WalkScene() || !PlanObjects() || !FillObjects() ||
-        !ReadAnimation())
+    if (!ParseDocument(bytes) || !CheckDocument() || !WalkScene() || !PlanObjects() || !FillObjects())
+        return 0;
+    if (m_model.m_nMode == LoadMode::MorphSequence)
+        for (const ModelObject& object : m_model.m_pObjects)
+            if (object.vertexCount != m_model.m_pObjects.front().vertexCount)
+                return Fail(ErrorKind::Damaged, "Error: Object point counts do not match");
+    if (!ReadAnimation())
         return 0;
     if (m_pointsAndLines > 0)
         m_model.AddWarning("Warning: " + Count(m_pointsAndLines) +
@@ -502,11 +518,8 @@ int CGltfReader::Read(std::span<const std::uint8_t> bytes)
         m_model.AddWarning("Warning: morph targets were left out; meshes are converted without them");
     if (m_model.m_bKeysRead && m_channelsLeftOut > 0)
         m_model.AddWarning("Warning: " + Count(m_channelsLeftOut) +
-                           " animation channels were left out: an earlier channel animates the same property");
-    if (m_model.m_nMode == LoadMode::MorphSequence)
-        for (const ModelObject& object : m_model.m_pObjects)
-            if (object.vertexCount != m_model.m_pObjects.front().vertexCount)
-                return Fail(ErrorKind::Damaged, "Error: Object point counts do not match");
+                           (m_channelsLeftOut == 1 ? " animation channel was" : " animation channels were") +
+                           " left out: an earlier channel animates the same property");
     return 1;
 }
 
@@ -525,8 +538,11 @@ int CGltfReader::ParseDocument(std::span<const std::uint8_t> bytes)
     }
     if (NestsDeeperThan(json, kMaxJsonDepth))
         return Damaged("its JSON nests deeper than " + Count(kMaxJsonDepth) + " levels.");
-    if (const std::string wrong = CheckImageViews(json); !wrong.empty())
-        return Damaged(wrong);
+    if (Failure refused = Prescreen(json); refused.kind != ErrorKind::None)
+    {
+        m_failure = std::move(refused);
+        return 0;
+    }
 
     BufferFiles files;
     files.hasFolder = !m_model.m_path.empty();
@@ -579,8 +595,7 @@ int CGltfReader::CheckDocument()
                     "Error reading input file, it is glTF version " + version + ", and only version 2 is read.");
     for (const std::string& extension : m_document.extensionsRequired)
         if (!IsExtensionRead(extension))
-            return Fail(ErrorKind::NotAModel, "Error reading input file, it needs the glTF extension " + extension +
-                                                  ", which is not read.");
+            return Fail(ErrorKind::NotAModel, ExtensionNotRead(extension));
     return 1;
 }
 
@@ -1026,8 +1041,9 @@ int CGltfReader::ReadTrack(const tinygltf::AnimationSampler& sampler, GltfPath p
     if (!ReadAccessor(sampler.output, rotation ? TINYGLTF_TYPE_VEC4 : TINYGLTF_TYPE_VEC3, types, expected, track.values))
         return 0;
     if (track.values.size() != expected * static_cast<std::size_t>(TrackComponents(path)))
-        return Damaged("an animation sampler has " + Count(track.times.size()) + " key times but " +
-                       Count(track.values.size() / static_cast<std::size_t>(TrackComponents(path))) + " values.");
+        return Damaged("an animation sampler has " +
+                       Count(track.values.size() / static_cast<std::size_t>(TrackComponents(path))) + " values for " +
+                       Count(track.times.size()) + " key times, where " + Count(expected) + " are needed.");
     return 1;
 }
 
