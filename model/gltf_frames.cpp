@@ -20,6 +20,11 @@ void CGltfModel::BuildFrame(int frame, ModelObject* out)
     BuildPlacedFrame(frame, out);
 }
 
+bool CGltfModel::IsObjectAnimated(int index) const
+{
+    return m_bKeysRead && m_motion.Moves(m_objectNodes[static_cast<std::size_t>(index)]);
+}
+
 void CGltfModel::BuildPlacedFrame(int frame, ModelObject* out)
 {
     std::vector<GltfMatrix> world;

@@ -43,6 +43,8 @@ public:
     // As CLoadedModel's, but in the keyframe model every object is placed
     // by its node's world matrix at time frame / 30 s.
     void BuildFrame(int frame, ModelObject* out) override;
+    // Whether a track that changes moves the object's node or one above it.
+    bool IsObjectAnimated(int index) const override;
 
 private:
     friend class CGltfReader;

@@ -225,6 +225,27 @@ void GltfMotion::RestMatrices(std::vector<GltfMatrix>& out) const
     }
 }
 
+bool GltfMotion::Moves(int node) const
+{
+    const auto changes = [](const GltfTrack& track) {
+        const int group = track.interpolation == GltfInterpolation::CubicSpline ? 1 : 0;
+        for (std::size_t key = 1; key < track.times.size(); ++key)
+            for (int c = 0; c < TrackComponents(track.path); ++c)
+            {
+                const double value = KeyValue(track, key, group, c), first = KeyValue(track, 0, group, c);
+                if (value != first && !(std::isnan(value) && std::isnan(first)))
+                    return true;
+            }
+        return false;
+    };
+    // Parents come before their children: the walk up always ends.
+    for (int at = node; at >= 0; at = nodes[static_cast<std::size_t>(at)].parent)
+        for (const int track : nodes[static_cast<std::size_t>(at)].tracks)
+            if (track >= 0 && changes(tracks[static_cast<std::size_t>(track)]))
+                return true;
+    return false;
+}
+
 double FramesFor(double endTime)
 {
     if (!(endTime > 0.0))

@@ -105,6 +105,9 @@ struct GltfMotion
     void WorldMatrices(double time, std::vector<GltfMatrix>& out) const;
     // The same in the rest pose, without animation.
     void RestMatrices(std::vector<GltfMatrix>& out) const;
+    // Whether a track whose values change animates the node or one of the
+    // nodes above it.
+    bool Moves(int node) const;
 };
 
 // Frames are sampled at this rate, frame k showing time k / 30 s.

@@ -76,8 +76,12 @@ public:
     const std::string& GetErrorText() const;
 
     int GetFrameSegmentLength() const { return m_nFrames; }
-    // Whether every object has a key slot per frame, filled from its tracks.
+    // Whether the keyframe model can be built: every object then has what
+    // places it at each frame (for a .3DS file, a key slot per frame).
     bool AreKeysRead() const { return m_bKeysRead; }
+    // Whether the object's placement changes from frame to frame; false
+    // when the keys were not read.
+    virtual bool IsObjectAnimated(int index) const;
     // What the load left out or took differently from the file, one line
     // each, beginning "Warning"; the load succeeded all the same.
     const std::vector<std::string>& GetWarnings() const { return m_warnings; }

@@ -91,6 +91,16 @@ std::vector<std::uint8_t> Segment(std::uint32_t lastFrame)
     return fixtures::BuildModelFile({support::Triangle()}, &keys);
 }
 std::vector<std::uint8_t> Still() { return Segment(10); }         // eleven frames that do not move
+
+// A glTF scene whose first node moves and turns a quarter turn about the up
+// axis in a tenth of a second (frames 0 to 3), its second standing still.
+std::vector<std::uint8_t> AnimatedGltf()
+{
+    fixtures::GltfOptions options;
+    options.channels = {{0, "translation", "LINEAR", {0, 0.1f}, {0, 0, 0, 30, 0, -15}},
+                        {0, "rotation", "LINEAR", {0, 0.1f}, {0, 0, 0, 1, 0, 0.70710678f, 0, 0.70710678f}}};
+    return fixtures::BuildGltf({Corner("Blade_T", 1), Corner("Arm_E", -1)}, options).model;
+}
 std::vector<std::uint8_t> Endless() { return Segment(1u << 23); } // more key slots than a load reads
 
 // Several files (frames) are compared as one text, in name order, each after
@@ -105,11 +115,14 @@ TEST(GoldenOutput, ConverterWritesTheStoredText)
           Case{"morph_flipped.dtq", {"--morph", "--flip"}, Animated},
           Case{"still_range.dtq", {"--frames", "--frame-range", "2:10:4"}, Still}, Case{"still_last.dtq", {"--frames", "--frame-range", "10:12"}, Still},
           Case{"still_outside.txt", {"--frames", "--frame-range", "11:"}, Still}, Case{"endless.dtq", {}, Endless},
-          Case{"endless_morph.dtq", {"--morph"}, Endless}, Case{"endless_frames.txt", {"--frames"}, Endless}})
+          Case{"endless_morph.dtq", {"--morph"}, Endless}, Case{"endless_frames.txt", {"--frames"}, Endless},
+          Case{"gltf_frames.dtq", {"--frames"}, AnimatedGltf}})
     {
         support::TemporaryFolder folder;
-        const std::string input = build ? folder / "model.3ds" : kSource + "/examples/ship.3ds";
-        ASSERT_TRUE(!build || fixtures::WriteFile(input, build()));
+        const std::vector<std::uint8_t> bytes = build ? build() : std::vector<std::uint8_t>();
+        const std::string inputName = !bytes.empty() && bytes[0] == '{' ? "model.gltf" : "model.3ds";
+        const std::string input = build ? folder / inputName : kSource + "/examples/ship.3ds";
+        ASSERT_TRUE(!build || fixtures::WriteFile(input, bytes));
         std::vector<std::string> argv = {TESSALINE_CONVERT_PATH};
         argv.insert(argv.end(), options.begin(), options.end());
         argv.insert(argv.end(), {"-o", folder / file, input});
@@ -117,7 +130,7 @@ TEST(GoldenOutput, ConverterWritesTheStoredText)
         EXPECT_EQ(run.status, run.err.find("Error") == std::string::npos ? 0 : 1) << file << ": " << run.err;
         std::string written;
         for (const std::string& name : folder.List())
-            written += name == "model.3ds" ? "" : (name == file ? "" : "== " + name + "\n") + support::ReadFile(folder / name);
+            written += name == inputName ? "" : (name == file ? "" : "== " + name + "\n") + support::ReadFile(folder / name);
         for (const char* mark : {"Warning: ", "Error"})
             if (const std::size_t at = run.err.find(mark); at != std::string::npos)
                 written += run.err.substr(at, run.err.find('\n', at) + 1 - at);

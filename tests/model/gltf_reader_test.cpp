@@ -30,7 +30,8 @@ const char* KindName(ErrorKind kind) {
 }
 
 // "result @frames name/vertices/faces ... keys | warning ... | kind message":
-// "+" marks a name that was cut, "!" an object that is not well formed,
+// "+" marks a name that was cut, "*" an object that moves, "!" one that is
+// not well formed,
 // "keys" a model whose frames can be placed; the frame count shows when not
 // 1, and a run of equal objects once with its length.
 std::string Describe(const support::LoadedFile& loaded) {
@@ -43,7 +44,7 @@ std::string Describe(const support::LoadedFile& loaded) {
     for (int i = 0; i < model.GetObjectCount(); ++i) {
         const ModelObject& o = *model.GetObject(i);
         objects.push_back(o.name + '/' + std::to_string(o.vertexCount) + '/' + std::to_string(o.faceCount) +
-                          (model.IsNameCut(i) ? "+" : "") + (IsWellFormed(o) ? "" : "!"));
+                          (model.IsNameCut(i) ? "+" : "") + (model.IsObjectAnimated(i) ? "*" : "") + (IsWellFormed(o) ? "" : "!"));
     }
     for (auto run = objects.begin(), next = run; run != objects.end(); run = next) { // a run of equal objects once, with its length
         next = std::find_if(run, objects.end(), [&](const std::string& text) { return text != *run; });
@@ -267,7 +268,8 @@ TEST(GltfReader, DocumentsToObjectsAndMessages) {
          "0 | TooLarge Error reading input file, its nodes make 1800000 vertices and 600000 faces, more than the 2..."},
 
         // Animation, by how the keys are read.
-        {"an animation of a second", Moving({0, 1}, {0, 0, 0, 3, 0, 0}), "1 @31 Tri/3/1 keys"},
+        {"an animation of a second", Moving({0, 1}, {0, 0, 0, 3, 0, 0}), "1 @31 Tri/3/1* keys"},
+        {"an animation that stands still", Moving({0, 1}, {3, 0, 0, 3, 0, 0}), "1 @31 Tri/3/1 keys"},
         {"a longer animation than its key slots allow", Moving({0, 1e6f}, {0, 0, 0, 3, 0, 0}),
          "0 @30000001 Tri/3/1 | TooLarge Error reading input file, its keyframe animation is too long: 30000001 frames of 1 object."},
         {"the same, its keys read where they fit", Moving({0, 1e6f}, {0, 0, 0, 3, 0, 0}), "1 @30000001 Tri/3/1", "model.gltf", kKeyframes, KeyTracks::ReadWhenTheyFit},
@@ -279,7 +281,7 @@ TEST(GltfReader, DocumentsToObjectsAndMessages) {
         {"an interpolation glTF lacks", Moving({0, 1}, {0, 0, 0, 3, 0, 0}, "SMOOTH"),
          "0 Tri/3/1 | Damaged " + kInvalid + "an animation sampler interpolates by SMOOTH, which glTF does not define."},
         {"a second channel of the same property", Moving({0, 1}, {0, 0, 0, 3, 0, 0}, "LINEAR", R"(,{"sampler":0,"target":{"node":0,"path":"translation"}})"),
-         "1 @31 Tri/3/1 keys | Warning: 1 animation channel was left out: an earlier channel animates the same property"},
+         "1 @31 Tri/3/1* keys | Warning: 1 animation channel was left out: an earlier channel animates the same property"},
         {"a channel of a missing sampler", Moving({0, 1}, {0, 0, 0, 3, 0, 0}, "LINEAR", R"(,{"sampler":4,"target":{"node":0,"path":"scale"}})"),
          "0 @31 Tri/3/1 | Damaged " + kInvalid + "an animation channel refers to a sampler that does not exist."},
     };
@@ -367,4 +369,42 @@ TEST(GltfReader, AnimationPlacesFrames) {
         loaded.model->BuildFrame(frame, &out);
         EXPECT_EQ(out.valid ? out.name + ": " + Geometry(out, false) : "none", expected) << label;
     }
+}
+
+// A .gltf's buffer files are read from its folder or below, never from
+// elsewhere, nor for standard input, which has no folder.
+TEST(GltfReader, BufferFilesOnlyFromTheFilesFolder) {
+    support::TemporaryFolder folder;
+    std::filesystem::create_directory(folder.Path() / "sub");
+    const std::string model = folder / "scene.gltf";
+    const std::string refused = "0 | InputUnreadable Error reading input file, its buffer ";
+    const std::tuple<std::string, std::string, std::string> cases[] = { // the buffer's URI, the file's path, the outcome
+        {"scene.bin", model, "1 Tri/3/1 keys"},
+        {"sub/scene.bin", model, "1 Tri/3/1 keys"},
+        {"sub%2Fscene.bin", model, "1 Tri/3/1 keys"},
+        {"./scene.bin", model, "1 Tri/3/1 keys"},
+        {"scene.bin", "scene.gltf", refused + "file scene.bin cannot be read."}, // in the working folder, which is not the file's
+        {"scene.bin", "", refused + "scene.bin is a file beside it, and a file read from standard input has none."},
+        {"missing.bin", model, refused + "file missing.bin cannot be read."},
+        {"sub", model, refused + "file sub cannot be read."},
+        {"../scene.bin", folder / "sub/scene.gltf", refused + "../scene.bin is not a file in its folder; only those are read."},
+        {"sub/../../scene.bin", model, refused + "sub/../../scene.bin is not a file in its folder; only those are read."},
+        {"%2E%2E/scene.bin", folder / "sub/scene.gltf", refused + "../scene.bin is not a file in its folder; only those are read."},
+        {"..\\scene.bin", folder / "sub/scene.gltf", refused + "..\\scene.bin is not a file in its folder; only those are read."},
+        {model.substr(0, model.size() - 4) + "bin", model, refused + model.substr(0, model.size() - 4) + "bin is not a file in its folder; only those are read."},
+        {"http://example.org/scene.bin", model, refused + "http://example.org/scene.bin is not a file in its folder; only those are read."},
+        {"file:scene.bin", model, refused + "file:scene.bin is not a file in its folder; only those are read."},
+    };
+    const GltfBuffer buffer = Triangle();
+    for (const char* place : {"scene.bin", "sub/scene.bin"})
+        ASSERT_TRUE(fixtures::WriteFile(folder / place, buffer.Bytes()));
+    for (const auto& [uri, path, expected] : cases) {
+        const fixtures::GltfFiles files = buffer.File(R"("nodes":[{"mesh":0}],)" + kTriangleMeshes, GltfLayout::ExternalBuffer, uri);
+        support::LoadedFile loaded(files.model, path);
+        EXPECT_EQ(Describe(loaded), expected) << uri << " from " << path;
+    }
+    // A buffer file of another length than the document states is damaged.
+    ASSERT_TRUE(fixtures::WriteFile(folder / "scene.bin", {1, 2, 3, 4}));
+    support::LoadedFile shorter(buffer.File(R"("nodes":[{"mesh":0}],)" + kTriangleMeshes, GltfLayout::ExternalBuffer, "scene.bin").model, model);
+    EXPECT_EQ(Describe(shorter), "0 | Damaged " + kInvalid + "File size mismatch : scene.bin, requestedBytes 60, but got 4.");
 }
