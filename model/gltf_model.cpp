@@ -633,11 +633,11 @@ int CGltfReader::WalkScene()
         const WalkedNode next = stack.back();
         stack.pop_back();
         if (next.node < 0 || static_cast<std::size_t>(next.node) >= nodes.size())
-            return Damaged("it refers to node " + Count(static_cast<std::uint64_t>(static_cast<unsigned>(next.node))) +
+            return Damaged("it refers to node " + std::to_string(next.node) +
                            ", which does not exist.");
         int& walked = m_walkIndex[static_cast<std::size_t>(next.node)];
         if (walked >= 0)
-            return Damaged("node " + Count(static_cast<std::uint64_t>(next.node)) +
+            return Damaged("node " + std::to_string(next.node) +
                            " is reached twice: its nodes do not form trees.");
         walked = static_cast<int>(m_walk.size());
         m_walk.push_back(next);
@@ -655,7 +655,7 @@ int CGltfReader::WalkScene()
 int CGltfReader::ReadRestTransform(const tinygltf::Node& node, int index, GltfTransform& transform)
 {
     const auto wrong = [&](const char* what) {
-        return Damaged("node " + Count(static_cast<std::uint64_t>(index)) + " has a " + what +
+        return Damaged("node " + std::to_string(index) + " has a " + what +
                        " of the wrong length.");
     };
     if (!node.matrix.empty())
@@ -686,7 +686,7 @@ int CGltfReader::PlanMesh(int meshIndex)
     if (m_meshPlans.count(meshIndex))
         return 1;
     if (meshIndex < 0 || static_cast<std::size_t>(meshIndex) >= m_document.meshes.size())
-        return Damaged("a node refers to mesh " + Count(static_cast<std::uint64_t>(static_cast<unsigned>(meshIndex))) +
+        return Damaged("a node refers to mesh " + std::to_string(meshIndex) +
                        ", which does not exist.");
     MeshPlan plan;
     std::map<std::pair<int, int>, bool> seen;
@@ -707,12 +707,12 @@ int CGltfReader::PlanMesh(int meshIndex)
             continue;
         }
         if (primitive.mode < TINYGLTF_MODE_TRIANGLES || primitive.mode > TINYGLTF_MODE_TRIANGLE_FAN)
-            return Damaged("a primitive of mesh " + Count(static_cast<std::uint64_t>(meshIndex)) + " has mode " +
+            return Damaged("a primitive of mesh " + std::to_string(meshIndex) + " has mode " +
                            std::to_string(primitive.mode) + ", which glTF does not define.");
         counted.triangles = true;
         const auto position = primitive.attributes.find("POSITION");
         if (position == primitive.attributes.end() || !accessorCount(position->second, counted.vertices))
-            return Damaged("a primitive of mesh " + Count(static_cast<std::uint64_t>(meshIndex)) +
+            return Damaged("a primitive of mesh " + std::to_string(meshIndex) +
                            " has no positions.");
         const auto mapping = primitive.attributes.find("TEXCOORD_0");
         const std::pair<int, int> attributes{position->second,
@@ -720,7 +720,7 @@ int CGltfReader::PlanMesh(int meshIndex)
         counted.sharesVertices = !seen.emplace(attributes, true).second;
         std::uint64_t corners = counted.vertices;
         if (primitive.indices >= 0 && !accessorCount(primitive.indices, corners))
-            return Damaged("a primitive of mesh " + Count(static_cast<std::uint64_t>(meshIndex)) +
+            return Damaged("a primitive of mesh " + std::to_string(meshIndex) +
                            " refers to indices that do not exist.");
         counted.faces = primitive.mode == TINYGLTF_MODE_TRIANGLES ? corners / 3 : (corners >= 3 ? corners - 2 : 0);
         if (!counted.sharesVertices)
@@ -770,8 +770,8 @@ int CGltfReader::PlanObjects()
     const std::uint64_t budget = CGltfModel::ElementBudget(m_fileBytes);
     if (vertexTotal + faceTotal > budget)
         return Fail(ErrorKind::TooLarge, "Error reading input file, its nodes make " + Count(vertexTotal) +
-                                             " vertices and " + Count(faceTotal) + " faces, more than the " +
-                                             Count(budget) + " a file of its size may have.");
+                                             " vertices and " + Count(faceTotal) +
+                                             " faces, more than a file of its size may have.");
     m_model.MakeObjects(static_cast<int>(m_objectWalk.size()), static_cast<std::size_t>(bytes));
     return 1;
 }
@@ -788,21 +788,21 @@ std::string CGltfReader::LocateElements(int viewIndex, std::size_t byteOffset, s
     if (viewIndex < 0 || count == 0)
         return "";
     if (static_cast<std::size_t>(viewIndex) >= m_document.bufferViews.size())
-        return "buffer view " + Count(static_cast<std::uint64_t>(viewIndex)) + " does not exist.";
+        return "buffer view " + std::to_string(viewIndex) + " does not exist.";
     const tinygltf::BufferView& view = m_document.bufferViews[static_cast<std::size_t>(viewIndex)];
     if (view.buffer < 0 || static_cast<std::size_t>(view.buffer) >= m_document.buffers.size())
-        return "buffer view " + Count(static_cast<std::uint64_t>(viewIndex)) + " refers to a buffer that does not exist.";
+        return "buffer view " + std::to_string(viewIndex) + " refers to a buffer that does not exist.";
     const std::vector<unsigned char>& buffer = m_document.buffers[static_cast<std::size_t>(view.buffer)].data;
     if (view.byteOffset > buffer.size() || view.byteLength > buffer.size() - view.byteOffset)
-        return "buffer view " + Count(static_cast<std::uint64_t>(viewIndex)) + " lies outside its buffer.";
+        return "buffer view " + std::to_string(viewIndex) + " lies outside its buffer.";
     if (strided && view.byteStride != 0)
         stride = view.byteStride;
     if (stride < elementBytes)
-        return "buffer view " + Count(static_cast<std::uint64_t>(viewIndex)) + " has a stride shorter than its elements.";
+        return "buffer view " + std::to_string(viewIndex) + " has a stride shorter than its elements.";
     // Subtracted from known sizes, never added: no count can wrap.
     if (byteOffset > view.byteLength || elementBytes > view.byteLength - byteOffset ||
         count - 1 > (view.byteLength - byteOffset - elementBytes) / stride)
-        return "an accessor reaches past the end of buffer view " + Count(static_cast<std::uint64_t>(viewIndex)) + ".";
+        return "an accessor reaches past the end of buffer view " + std::to_string(viewIndex) + ".";
     data = buffer.data() + view.byteOffset + byteOffset;
     return "";
 }
@@ -813,7 +813,7 @@ std::string CGltfReader::LocateElements(int viewIndex, std::size_t byteOffset, s
 template <typename T>
 int CGltfReader::ReadAccessor(int index, int type, unsigned components, std::uint64_t maxCount, std::vector<T>& out)
 {
-    const std::string which = "accessor " + Count(static_cast<std::uint64_t>(static_cast<unsigned>(index)));
+    const std::string which = "accessor " + std::to_string(index);
     if (index < 0 || static_cast<std::size_t>(index) >= m_document.accessors.size())
         return Damaged(which + " does not exist.");
     const tinygltf::Accessor& accessor = m_document.accessors[static_cast<std::size_t>(index)];
@@ -872,7 +872,7 @@ int CGltfReader::ReadAccessor(int index, int type, unsigned components, std::uin
 int CGltfReader::ReadPrimitive(const tinygltf::Primitive& primitive, const PrimitivePlan& plan, int meshIndex,
                                std::map<std::pair<int, int>, std::uint32_t>& shared, MeshData& mesh)
 {
-    const std::string which = "a primitive of mesh " + Count(static_cast<std::uint64_t>(meshIndex));
+    const std::string which = "a primitive of mesh " + std::to_string(meshIndex);
     const int positionAccessor = primitive.attributes.at("POSITION");
     const auto mappingFound = primitive.attributes.find("TEXCOORD_0");
     const int mappingAccessor = mappingFound == primitive.attributes.end() ? -1 : mappingFound->second;
@@ -1090,7 +1090,7 @@ int CGltfReader::ReadAnimation()
             if (!sampled)
                 read = Damaged("an animation channel refers to a sampler that does not exist.");
             else if (m_rest[walked].hasMatrix)
-                read = Damaged("node " + Count(static_cast<std::uint64_t>(channel.target_node)) +
+                read = Damaged("node " + std::to_string(channel.target_node) +
                                " is animated but has a matrix.");
             else
                 read = ReadTrack(animation.samplers[static_cast<std::size_t>(channel.sampler)], path,
