@@ -81,54 +81,6 @@ std::vector<std::uint8_t> OddChunks()
     return writer.Take();
 }
 
-std::vector<std::uint8_t> Text(const std::string& text)
-{
-    return {text.begin(), text.end()};
-}
-
-// Two squares, one moved by every kind of track.
-std::vector<std::uint8_t> GltfAnimation()
-{
-    GltfOptions options;
-    options.channels = {{0, "translation", "LINEAR", {0, 0.5f, 1}, {0, 0, 0, 1, 0, 0, 1, 2, 0}},
-                        {0, "rotation", "STEP", {0, 1}, {0, 0, 0, 1, 0, 0.7071068f, 0, 0.7071068f}},
-                        {1, "scale", "CUBICSPLINE", {0, 2}, {0, 0, 0, 1, 1, 1, 0, 0, 0, 0, 0, 0, 2, 2, 2, 0, 0, 0}}};
-    return BuildGltf({Square("Box01"), Square("Other_T", 1)}, options).model;
-}
-
-// What the writer never writes: a hierarchy of transforms, a second scene,
-// a strip, a fan, points, shared vertices, a sparse accessor, normalized
-// and quantized coordinates, strides, morph targets and skins.
-std::vector<std::uint8_t> GltfFeatures()
-{
-    std::vector<std::uint8_t> data = FloatBytes({0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0}); // view 0: 4 points
-    for (const std::uint8_t byte : {0, 1, 2, 3, 0, 0, 255, 0, 255, 255, 0, 255}) // view 1: indices, then 4 uv pairs
-        data.push_back(byte);
-    for (const std::uint8_t byte : {0, 0, 127, 0, 0, 0, 0, 127, 0, 0, 129, 0}) // view 2: 3 quantized points, stride 4
-        data.push_back(byte);
-    for (const std::uint8_t byte : {1, 0, 0, 0}) // view 3: a sparse index
-        data.push_back(byte);
-    const std::vector<std::uint8_t> sparse = FloatBytes({5, 5, 5}); // view 4: its value
-    data.insert(data.end(), sparse.begin(), sparse.end());
-    const std::string json = R"({"asset":{"version":"2.0"},"scene":1,"scenes":[{"nodes":[0]},{"nodes":[1,3]}],
-"nodes":[{"mesh":0},{"name":"Parent_E","translation":[1,2,3],"rotation":[0,0,0.7071068,0.7071068],"scale":[2,2,2],"children":[2],"skin":0},
-{"matrix":[0,0,-1,0,0,1,0,0,1,0,0,0,5,0,0,1],"mesh":1},{"mesh":0,"name":"AVeryLongNodeName_T"}],
-"skins":[{"joints":[1]}],
-"meshes":[{"name":"Strips","primitives":[{"attributes":{"POSITION":0,"TEXCOORD_0":2},"indices":1,"mode":5,"material":0},
-{"attributes":{"POSITION":0,"TEXCOORD_0":2},"mode":6},{"attributes":{"POSITION":0},"mode":0}]},
-{"primitives":[{"attributes":{"POSITION":3},"targets":[{"POSITION":4}]},{"attributes":{"POSITION":4}}]}],
-"materials":[{"name":"skin3wfx1Ac02"}],
-"accessors":[{"bufferView":0,"componentType":5126,"count":4,"type":"VEC3"},
-{"bufferView":1,"componentType":5121,"count":4,"type":"SCALAR"},
-{"bufferView":1,"byteOffset":4,"componentType":5121,"normalized":true,"count":4,"type":"VEC2"},
-{"bufferView":2,"componentType":5120,"normalized":true,"count":3,"type":"VEC3"},
-{"componentType":5126,"count":3,"type":"VEC3","sparse":{"count":1,"indices":{"bufferView":3,"componentType":5121},"values":{"bufferView":4}}}],
-"bufferViews":[{"buffer":0,"byteLength":48},{"buffer":0,"byteOffset":48,"byteLength":12},{"buffer":0,"byteOffset":60,"byteLength":12,"byteStride":4},
-{"buffer":0,"byteOffset":72,"byteLength":1},{"buffer":0,"byteOffset":76,"byteLength":12}],
-"buffers":[{"byteLength":88,"uri":")" + DataUri(data) + R"("}],"extensionsUsed":["KHR_mesh_quantization"],"extensionsRequired":["KHR_mesh_quantization"]})";
-    return Text(json);
-}
-
 bool WriteSeeds(const std::filesystem::path& folder, const std::vector<std::pair<std::string, std::vector<std::uint8_t>>>& seeds)
 {
     std::error_code error;
@@ -159,6 +111,6 @@ int main(int argc, char** argv)
                              {"animation.3ds", Animation()}, {"odd_chunks.3ds", OddChunks()}}) &&
         WriteSeeds(argv[2], {{"ship.gltf", BuildGltf(ship, {.indexBytes = 1}).model},
                              {"ship.glb", BuildGltf(ship, {.layout = GltfLayout::Binary, .indexBytes = 4}).model},
-                             {"animation.gltf", GltfAnimation()}, {"features.gltf", GltfFeatures()}});
+                             {"animation.gltf", GltfAnimationSample()}, {"features.gltf", GltfFeatureSample()}});
     return written ? 0 : 1;
 }

@@ -470,6 +470,8 @@ private:
     std::string LocateElements(int viewIndex, std::size_t byteOffset, std::size_t count, std::size_t elementBytes,
                                bool strided, const std::uint8_t*& data, std::size_t& stride) const;
     std::string NodeName(int walked) const;
+    // How a message names the object a walked node makes.
+    std::string ObjectLabel(int walked) const;
 
     CGltfModel& m_model;
     Failure m_failure;
@@ -732,6 +734,13 @@ int CGltfReader::PlanMesh(int meshIndex)
     return 1;
 }
 
+std::string CGltfReader::ObjectLabel(int walked) const
+{
+    const std::string name = NodeName(walked);
+    return name.empty() ? "the object of node " + std::to_string(m_walk[static_cast<std::size_t>(walked)].node)
+                        : "object " + name;
+}
+
 std::string CGltfReader::NodeName(int walked) const
 {
     const tinygltf::Node& node = m_document.nodes[static_cast<std::size_t>(m_walk[static_cast<std::size_t>(walked)].node)];
@@ -756,7 +765,7 @@ int CGltfReader::PlanObjects()
             return 0;
         const MeshPlan& plan = m_meshPlans.at(node.mesh);
         if (plan.vertices > CGltfModel::kMaxObjectCount || plan.faces > CGltfModel::kMaxObjectCount)
-            return Fail(ErrorKind::TooLarge, "Error reading input file, object " + NodeName(static_cast<int>(i)) +
+            return Fail(ErrorKind::TooLarge, "Error reading input file, " + ObjectLabel(static_cast<int>(i)) +
                                                  " has " + Count(plan.vertices) + " vertices and " +
                                                  Count(plan.faces) +
                                                  " faces, and an object may have at most 65535 of each.");
