@@ -476,7 +476,7 @@ private:
     CGltfModel& m_model;
     Failure m_failure;
     std::uint64_t m_fileBytes;
-    std::uint64_t m_keyBudget = 0;
+    std::uint64_t m_keyBudget = 0; // the key times and values left to read, in numbers
     tinygltf::Model m_document;
     std::vector<WalkedNode> m_walk;
     std::vector<int> m_walkIndex; // by node: its index in the walk, or -1
@@ -583,9 +583,9 @@ int CGltfReader::ParseDocument(std::span<const std::uint8_t> bytes)
     if (!parsed)
         return Fail(IsNotGltf(error) ? ErrorKind::NotAModel : ErrorKind::Damaged, kNotValid + FirstLine(error));
     m_fileBytes += files.bytesRead;
-    // Every key takes at least a time and a value of four bytes each in the
-    // file; keys without data, which glTF allows, come from the same budget.
-    m_keyBudget = (1u << 16) + m_fileBytes / 4;
+    // The numbers of an animation take a byte or more each in the file;
+    // accessors without data, which glTF allows, come from the same budget.
+    m_keyBudget = (1u << 18) + m_fileBytes;
     return 1;
 }
 
@@ -1045,10 +1045,14 @@ int CGltfReader::ReadTrack(const tinygltf::AnimationSampler& sampler, GltfPath p
         return 1;
     const bool cubic = track.interpolation == GltfInterpolation::CubicSpline;
     const std::uint64_t expected = track.times.size() * (cubic ? 3 : 1);
+    const auto components = static_cast<std::uint64_t>(TrackComponents(path));
+    if (expected > m_keyBudget / components)
+        return Fail(ErrorKind::TooLarge, "Error reading input file, its animation has more keys than a file of its size may have.");
     const bool rotation = path == GltfPath::Rotation;
     const unsigned types = rotation ? kFloat | kSignedByte | kUnsignedByte | kSignedShort | kUnsignedShort : kFloat;
     if (!ReadAccessor(sampler.output, rotation ? TINYGLTF_TYPE_VEC4 : TINYGLTF_TYPE_VEC3, types, expected, track.values))
         return 0;
+    m_keyBudget -= track.values.size();
     if (track.values.size() != expected * static_cast<std::size_t>(TrackComponents(path)))
         return Damaged("an animation sampler has " +
                        Count(track.values.size() / static_cast<std::size_t>(TrackComponents(path))) + " values for " +

@@ -188,6 +188,10 @@ TEST(GltfReader, DocumentsToObjectsAndMessages) {
                                   R"(,"componentType":5121},"values":{"bufferView":)" + std::to_string(values) + "}}";
     sparse.Add({}, "VEC3", 5126, 3, badSparse);
     const std::string twoNodes = R"("nodes":[{"name":"A","mesh":0},{"name":"B","mesh":0}])";
+    GltfBuffer manyKeys = Triangle(); // 200,000 keys without data: more numbers than a small file may claim
+    manyKeys.Add({}, "SCALAR", 5126, 200000), manyKeys.Add({}, "VEC3", 5126, 200000);
+    const Bytes claimedKeys = manyKeys.File(R"("nodes":[{"name":"Tri","mesh":0}],)" + kTriangleMeshes +
+                                            R"(,"animations":[{"samplers":[{"input":2,"output":3}],"channels":[{"sampler":0,"target":{"node":0,"path":"scale"}}]}])").model;
     const Case cases[] = {
         // Which nodes make objects, in which order, under which names.
         {"scene given by scene", Scene(R"("scene":1,"scenes":[{"nodes":[0]},{"nodes":[1]}],)" + twoNodes), "1 B/3/1 keys"},
@@ -278,6 +282,9 @@ TEST(GltfReader, DocumentsToObjectsAndMessages) {
         {"the same, its keys read where they fit", Moving({0, 1, 0.5f}, {0, 0, 0, 3, 0, 0, 1, 1, 1}), "1 Tri/3/1", "model.gltf", kKeyframes, KeyTracks::ReadWhenTheyFit},
         {"fewer values than keys", Moving({0, 1, 2}, {0, 0, 0, 3, 0, 0}), "0 Tri/3/1 | Damaged " + kInvalid + "an animation sampler has 2 values for 3 key times, where 3 are needed."},
         {"a cubic spline of one value a key", Moving({0, 1}, {0, 0, 0, 3, 0, 0}, "CUBICSPLINE"), "0 Tri/3/1 | Damaged " + kInvalid + "an animation sampler has 2 values for 2 key times, where 6 are needed."},
+        {"more keys than the file's size allows", claimedKeys,
+         "0 Tri/3/1 | TooLarge Error reading input file, its animation has more keys than a file of its size may have."},
+        {"the same, its keys skipped", claimedKeys, "1 Tri/3/1", "model.gltf", kKeyframes, KeyTracks::Skip},
         {"an interpolation glTF lacks", Moving({0, 1}, {0, 0, 0, 3, 0, 0}, "SMOOTH"),
          "0 Tri/3/1 | Damaged " + kInvalid + "an animation sampler interpolates by SMOOTH, which glTF does not define."},
         {"a second channel of the same property", Moving({0, 1}, {0, 0, 0, 3, 0, 0}, "LINEAR", R"(,{"sampler":0,"target":{"node":0,"path":"translation"}})"),
