@@ -462,7 +462,8 @@ private:
     int FillObjects();
     int ReadAnimation();
     int ReadTrack(const tinygltf::AnimationSampler& sampler, GltfPath path, bool values, GltfTrack& track);
-    void KeepMotion();
+    std::vector<int> PlacedNodes() const;
+    void KeepMotion(const std::vector<int>& placed);
     int PlanKeys();
 
     template <typename T>
@@ -1130,29 +1131,53 @@ int CGltfReader::ReadAnimation()
         return 1;
     if (!readable)
         return keys == KeyTracks::Read ? Fail(kept.kind, kept.message) : 1;
-    const double slots = frames * m_model.m_nObjects;
-    if (slots > static_cast<double>(kMaxKeySlots))
+    // A frame places every object's node and the nodes above it: as a
+    // .3DS frame's work grows with its objects' key slots, a glTF frame's
+    // grows with these nodes, and the same limit bounds them.
+    const std::vector<int> placed = PlacedNodes();
+    if (frames * static_cast<double>(placed.size()) > static_cast<double>(kMaxKeySlots))
     {
         if (keys == KeyTracks::ReadWhenTheyFit)
             return 1;
-        const int objects = m_model.m_nObjects;
+        const std::size_t objects = m_objectWalk.size(), nodes = placed.size();
+        const std::string counted = nodes == objects ? Count(objects) + (objects == 1 ? " object." : " objects.")
+                                                     : Count(nodes) + " nodes.";
         return Fail(ErrorKind::TooLarge, "Error reading input file, its keyframe animation is too long: " +
-                                             std::to_string(m_model.m_nFrames) + " frames of " +
-                                             std::to_string(objects) + (objects == 1 ? " object." : " objects."));
+                                             std::to_string(m_model.m_nFrames) + " frames of " + counted);
     }
-    KeepMotion();
+    KeepMotion(placed);
     return 1;
 }
 
-// What frames are built from: the walk's nodes with their tracks, each
-// object's node and its mesh's points as stored.
-void CGltfReader::KeepMotion()
+// The walk indices, in walk order, of the nodes that make objects and of
+// the nodes above them.
+std::vector<int> CGltfReader::PlacedNodes() const
+{
+    std::vector<bool> placed(m_walk.size(), false);
+    for (const int object : m_objectWalk)
+        for (int at = object; at >= 0 && !placed[static_cast<std::size_t>(at)]; at = m_walk[static_cast<std::size_t>(at)].parent)
+            placed[static_cast<std::size_t>(at)] = true;
+    std::vector<int> nodes;
+    for (std::size_t i = 0; i < placed.size(); ++i)
+        if (placed[i])
+            nodes.push_back(static_cast<int>(i));
+    return nodes;
+}
+
+// What frames are built from: the placed nodes with their tracks, each
+// object's node among them and its mesh's points as stored.
+void CGltfReader::KeepMotion(const std::vector<int>& placed)
 {
     GltfMotion& motion = m_model.m_motion;
-    for (std::size_t i = 0; i < m_walk.size(); ++i)
-        motion.nodes.push_back({m_walk[i].parent,
-                                m_rest[i],
-                                {m_tracks[0][i], m_tracks[1][i], m_tracks[2][i]}});
+    std::vector<int> placedIndex(m_walk.size(), -1);
+    for (const int walked : placed)
+    {
+        const auto i = static_cast<std::size_t>(walked);
+        placedIndex[i] = static_cast<int>(motion.nodes.size());
+        // A placed node's parent is placed too, and comes before it.
+        const int parent = m_walk[i].parent < 0 ? -1 : placedIndex[static_cast<std::size_t>(m_walk[i].parent)];
+        motion.nodes.push_back({parent, m_rest[i], {m_tracks[0][i], m_tracks[1][i], m_tracks[2][i]}});
+    }
     motion.tracks = std::move(m_trackList);
     std::map<int, int> meshPoints;
     for (const int walked : m_objectWalk)
@@ -1161,7 +1186,7 @@ void CGltfReader::KeepMotion()
         auto [found, added] = meshPoints.emplace(mesh, static_cast<int>(m_model.m_meshPoints.size()));
         if (added)
             m_model.m_meshPoints.push_back(m_meshes.at(mesh).points);
-        m_model.m_objectNodes.push_back(walked);
+        m_model.m_objectNodes.push_back(placedIndex[static_cast<std::size_t>(walked)]);
         m_model.m_objectMeshPoints.push_back(found->second);
     }
     m_model.m_bKeysRead = true;

@@ -188,6 +188,10 @@ TEST(GltfReader, DocumentsToObjectsAndMessages) {
                                   R"(,"componentType":5121},"values":{"bufferView":)" + std::to_string(values) + "}}";
     sparse.Add({}, "VEC3", 5126, 3, badSparse);
     const std::string twoNodes = R"("nodes":[{"name":"A","mesh":0},{"name":"B","mesh":0}])";
+    GltfBuffer parented = Triangle(); // a child shown for 3,000,001 frames, its parent moving
+    parented.AddFloats({0, 1e5f}, "SCALAR"), parented.AddFloats({0, 0, 0, 3, 0, 0}, "VEC3");
+    const Bytes placedByParent = parented.File(R"("nodes":[{"name":"P","children":[1]},{"name":"Tri","mesh":0},{"name":"Other"}],)" + kTriangleMeshes +
+                                               R"(,"animations":[{"samplers":[{"input":2,"output":3}],"channels":[{"sampler":0,"target":{"node":0,"path":"translation"}}]}])").model;
     GltfBuffer manyKeys = Triangle(); // 200,000 keys without data: more numbers than a small file may claim
     manyKeys.Add({}, "SCALAR", 5126, 200000), manyKeys.Add({}, "VEC3", 5126, 200000);
     const Bytes claimedKeys = manyKeys.File(R"("nodes":[{"name":"Tri","mesh":0}],)" + kTriangleMeshes +
@@ -277,6 +281,8 @@ TEST(GltfReader, DocumentsToObjectsAndMessages) {
         {"a longer animation than its key slots allow", Moving({0, 1e6f}, {0, 0, 0, 3, 0, 0}),
          "0 @30000001 Tri/3/1 | TooLarge Error reading input file, its keyframe animation is too long: 30000001 frames of 1 object."},
         {"the same, its keys read where they fit", Moving({0, 1e6f}, {0, 0, 0, 3, 0, 0}), "1 @30000001 Tri/3/1", "model.gltf", kKeyframes, KeyTracks::ReadWhenTheyFit},
+        {"frames that place an object and the node above it past the limit", placedByParent,
+         "0 @3000001 Tri/3/1 | TooLarge Error reading input file, its keyframe animation is too long: 3000001 frames of 2 nodes."},
         {"the same, its keys skipped", Moving({0, 1e6f}, {0, 0, 0, 3, 0, 0}), "1 @30000001 Tri/3/1", "model.gltf", kKeyframes, KeyTracks::Skip},
         {"key times that fall", Moving({0, 1, 0.5f}, {0, 0, 0, 3, 0, 0, 1, 1, 1}), "0 Tri/3/1 | Damaged " + kInvalid + "the key times of an animation sampler do not rise."},
         {"the same, its keys read where they fit", Moving({0, 1, 0.5f}, {0, 0, 0, 3, 0, 0, 1, 1, 1}), "1 Tri/3/1", "model.gltf", kKeyframes, KeyTracks::ReadWhenTheyFit},
