@@ -3,7 +3,7 @@
 #include "model/gltf_model.h"
 
 #include "model/face_attributes.h"
-#include "platform/input_file.h"
+#include "model/gltf_input.h"
 
 #include <algorithm>
 #include <bit>
@@ -20,7 +20,7 @@
 
 // Images are never decoded, nor read from files: only meshes, nodes and
 // animations are converted. The library reads no file by itself either:
-// buffer files come through the callbacks below.
+// buffer files come through CGltfBufferFiles.
 #define TINYGLTF_IMPLEMENTATION
 #define TINYGLTF_NO_STB_IMAGE
 #define TINYGLTF_NO_STB_IMAGE_WRITE
@@ -37,8 +37,6 @@ constexpr std::size_t kStoredNameLength = 12;
 // converts extras recursively, so the depth must be bounded before it sees
 // the file.
 constexpr int kMaxJsonDepth = 64;
-
-const char* const kNotValid = "Error reading input file, it is not valid glTF: ";
 
 std::string Count(std::uint64_t value)
 {
@@ -71,234 +69,9 @@ bool IsNotGltf(const std::string& reason)
     return false;
 }
 
-std::uint32_t LoadLittleEndian32(std::span<const std::uint8_t> bytes, std::size_t at)
-{
-    return std::uint32_t{bytes[at]} | std::uint32_t{bytes[at + 1]} << 8 | std::uint32_t{bytes[at + 2]} << 16 |
-           std::uint32_t{bytes[at + 3]} << 24;
-}
-
-// The parts of a binary file, checked before the library sees them: it
-// reads the binary chunk eight bytes further than its own check allows for.
-// Empty when the layout holds; otherwise what is wrong. json receives the
-// JSON chunk, length the bytes the file's header claims.
-std::string CheckBinaryLayout(std::span<const std::uint8_t> bytes, std::span<const std::uint8_t>& json,
-                              std::uint32_t& length)
-{
-    constexpr std::size_t kHeader = 12, kChunkHeader = 8;
-    if (bytes.size() < kHeader + kChunkHeader)
-        return "it is too short for a binary glTF file.";
-    if (const std::uint32_t version = LoadLittleEndian32(bytes, 4); version != 2)
-        return "it is binary glTF version " + Count(version) + ", and only version 2 is read.";
-    length = LoadLittleEndian32(bytes, 8);
-    if (length > bytes.size() || length < kHeader + kChunkHeader)
-        return "its header gives a length of " + Count(length) + " bytes, but the file has " + Count(bytes.size()) +
-               ".";
-    const std::uint32_t jsonLength = LoadLittleEndian32(bytes, 12);
-    if (LoadLittleEndian32(bytes, 16) != 0x4E4F534Au || jsonLength == 0 ||
-        jsonLength > length - (kHeader + kChunkHeader))
-        return "its first chunk is not JSON lying inside the file.";
-    json = bytes.subspan(kHeader + kChunkHeader, jsonLength);
-    const std::uint32_t rest = length - (kHeader + kChunkHeader) - jsonLength;
-    if (rest == 0)
-        return "";
-    if (rest < kChunkHeader || LoadLittleEndian32(bytes, length - rest) > rest - kChunkHeader)
-        return "its binary chunk does not lie inside the file.";
-    return "";
-}
-
-// Whether arrays and objects nest deeper than limit, counted outside strings.
-bool NestsDeeperThan(std::span<const std::uint8_t> json, int limit)
-{
-    int depth = 0;
-    bool inString = false, escaped = false;
-    for (const std::uint8_t c : json)
-    {
-        if (inString)
-        {
-            if (escaped)
-                escaped = false;
-            else if (c == '\\')
-                escaped = true;
-            else if (c == '"')
-                inString = false;
-        }
-        else if (c == '"')
-            inString = true;
-        else if ((c == '[' || c == '{') && ++depth > limit)
-            return true;
-        else if ((c == ']' || c == '}') && depth > 0)
-            --depth;
-    }
-    return false;
-}
-
-struct Failure
-{
-    ErrorKind kind = ErrorKind::None;
-    std::string message;
-};
-
-// The extensions whose content changes no vertex, face or mapping here:
-// materials are read by name only, lights and images not at all. Mesh
-// quantization is read: integer positions and coordinates.
-bool IsExtensionRead(const std::string& name)
-{
-    for (const char* read : {"KHR_mesh_quantization", "KHR_lights_punctual", "KHR_texture_basisu",
-                             "EXT_texture_webp", "MSFT_texture_dds", "KHR_materials_variants"})
-        if (name == read)
-            return true;
-    return name.rfind("KHR_materials_", 0) == 0;
-}
-
-std::string ExtensionNotRead(const std::string& name)
-{
-    return "Error reading input file, it needs the glTF extension " + name + ", which is not read.";
-}
-
-// What is checked before the library sees the file. The extensions it needs
-// are named before the library fails on what they change (a compressed
-// mesh's accessors have no buffer views). And the library takes the address
-// of an image's bytes before checking that the image's buffer view lies
-// inside its buffer: images are not read here, but a file whose image views
-// lie outside their buffers is refused. A file that needs neither check is
-// not parsed twice.
-Failure Prescreen(std::span<const std::uint8_t> json)
-{
-    const std::string_view text(reinterpret_cast<const char*>(json.data()), json.size());
-    if (text.find("\"images\"") == std::string_view::npos && text.find("\"extensionsRequired\"") == std::string_view::npos)
-        return {};
-    // Only what the checks need is kept: embedded data is dropped as it is read.
-    const auto keep = [](int depth, nlohmann::json::parse_event_t event, nlohmann::json& parsed) {
-        if (event != nlohmann::json::parse_event_t::key)
-            return true;
-        if (depth == 1)
-            return parsed == "images" || parsed == "bufferViews" || parsed == "buffers" || parsed == "extensionsRequired";
-        return parsed != "uri" && parsed != "extras" && parsed != "extensions";
-    };
-    const nlohmann::json document = nlohmann::json::parse(text.begin(), text.end(), keep, false);
-    if (!document.is_object())
-        return {}; // the library says what is wrong with it
-    const auto array = [&](const char* name) {
-        const auto found = document.find(name);
-        return found != document.end() && found->is_array() ? *found : nlohmann::json::array();
-    };
-    const auto unsignedMember = [](const nlohmann::json& object, const char* name, std::uint64_t fallback) {
-        if (!object.is_object())
-            return fallback;
-        const auto found = object.find(name);
-        return found != object.end() && found->is_number_unsigned() ? found->get<std::uint64_t>() : fallback;
-    };
-    for (const nlohmann::json& name : array("extensionsRequired"))
-        if (name.is_string() && !IsExtensionRead(name.get<std::string>()))
-            return {ErrorKind::NotAModel, ExtensionNotRead(name.get<std::string>())};
-    const nlohmann::json images = array("images"), views = array("bufferViews"), buffers = array("buffers");
-    constexpr std::uint64_t kNone = std::numeric_limits<std::uint64_t>::max();
-    for (std::size_t i = 0; i < images.size(); ++i)
-    {
-        const std::uint64_t view = unsignedMember(images[i], "bufferView", kNone);
-        if (view >= views.size())
-            continue;
-        const std::uint64_t buffer = unsignedMember(views[view], "buffer", kNone);
-        if (buffer >= buffers.size())
-            continue;
-        const std::uint64_t offset = unsignedMember(views[view], "byteOffset", 0);
-        const std::uint64_t bufferLength = unsignedMember(buffers[buffer], "byteLength", kNone);
-        if (offset > bufferLength || unsignedMember(views[view], "byteLength", 0) > bufferLength - offset)
-            return {ErrorKind::Damaged, kNotValid + ("image " + Count(i) + " lies outside its buffer.")};
-    }
-    return {};
-}
-
-// The buffer files a .gltf names, read from its folder or below through the
-// library's file callbacks; a URL, an absolute path or one that climbs out
-// of the folder is refused. The first refusal or failure is kept for the
-// message, which the library would otherwise give as "file not found".
-struct BufferFiles
-{
-    std::string folder; // ends in a separator, or is empty for the working folder
-    bool hasFolder = false;
-    std::uint64_t bytesLeft = 0;
-    std::uint64_t bytesRead = 0;
-    ErrorKind kind = ErrorKind::None;
-    std::string message;
-
-    bool Refuse(ErrorKind why, const std::string& text)
-    {
-        if (kind == ErrorKind::None)
-            kind = why, message = text;
-        return false;
-    }
-
-    // The library looks for a name as given, then under "./"; both name the
-    // same file here.
-    static std::string_view Plain(std::string_view name)
-    {
-        return name.substr(0, 2) == "./" ? name.substr(2) : name;
-    }
-
-    bool Acceptable(const std::string& given)
-    {
-        const std::string_view name = Plain(given);
-        const std::string shown(name.substr(0, name.find('\0')));
-        const std::string prefix = "Error reading input file, its buffer " + shown;
-        if (!hasFolder)
-            return Refuse(ErrorKind::InputUnreadable,
-                          prefix + " is a file beside it, and a file read from standard input has none.");
-        const std::size_t colon = name.find(':');
-        const bool url = colon != std::string_view::npos && name.find_first_of("/\\") > colon;
-        bool climbs = false;
-        for (std::size_t start = 0; start <= name.size();)
-        {
-            const std::size_t end = std::min(name.find_first_of("/\\", start), name.size());
-            climbs = climbs || name.substr(start, end - start) == "..";
-            start = end + 1;
-        }
-        if (name.empty() || url || name.front() == '/' || name.front() == '\\' || climbs ||
-            name.find('\0') != std::string_view::npos)
-            return Refuse(ErrorKind::InputUnreadable,
-                          prefix + " is not a file in its folder; only those are read.");
-        return true;
-    }
-
-    static bool Exists(const std::string& name, void* files)
-    {
-        return static_cast<BufferFiles*>(files)->Acceptable(name);
-    }
-
-    static std::string Expand(const std::string& name, void*) { return name; }
-
-    static bool Read(std::vector<unsigned char>* out, std::string*, const std::string& given, void* state)
-    {
-        BufferFiles& files = *static_cast<BufferFiles*>(state);
-        if (!files.Acceptable(given))
-            return false;
-        const std::string name(Plain(given));
-        CInputFile file;
-        if (!file.Open(files.folder + name))
-            return files.Refuse(ErrorKind::InputUnreadable,
-                                "Error reading input file, its buffer file " + name + " cannot be read.");
-        if (file.GetLength() > files.bytesLeft)
-            return files.Refuse(ErrorKind::TooLarge, "Error reading input file, with its buffer file " + name +
-                                                         " it is larger than 256 MB, the most a glTF file may have.");
-        files.bytesLeft -= file.GetLength();
-        files.bytesRead += file.GetLength();
-        out->assign(file.Bytes().begin(), file.Bytes().end());
-        return true;
-    }
-
-    static bool Write(std::string*, const std::string&, const std::vector<unsigned char>&, void*) { return false; }
-};
-
 bool SkipImage(tinygltf::Image*, const int, std::string*, std::string*, int, int, const unsigned char*, int, void*)
 {
     return true;
-}
-
-// The folder of a path, with its separator; empty for a bare name.
-std::string FolderOf(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 // The name as a .3DS file of the scene leaves it in the model: its first 12
@@ -449,7 +222,7 @@ private:
         return 0;
     }
     int Read(std::span<const std::uint8_t> bytes);
-    int Damaged(const std::string& reason) { return Fail(ErrorKind::Damaged, kNotValid + reason); }
+    int Damaged(const std::string& reason) { return Fail(ErrorKind::Damaged, kGltfNotValid + reason); }
     int ParseDocument(std::span<const std::uint8_t> bytes);
     int CheckDocument();
     int WalkScene();
@@ -475,7 +248,7 @@ private:
     std::string ObjectLabel(int walked) const;
 
     CGltfModel& m_model;
-    Failure m_failure;
+    GltfFailure m_failure;
     std::uint64_t m_fileBytes;
     std::uint64_t m_keyBudget = 0; // the key times and values left to read, in numbers
     tinygltf::Model m_document;
@@ -535,24 +308,22 @@ int CGltfReader::ParseDocument(std::span<const std::uint8_t> bytes)
     if (m_model.m_bBinary)
     {
         if (bytes.size() < 4 || std::memcmp(bytes.data(), "glTF", 4) != 0)
-            return Fail(ErrorKind::NotAModel, std::string(kNotValid) + "it does not begin as a binary glTF file does.");
-        if (const std::string wrong = CheckBinaryLayout(bytes, json, binaryLength); !wrong.empty())
-            return Fail(ErrorKind::NotAModel, kNotValid + wrong);
+            return Fail(ErrorKind::NotAModel, std::string(kGltfNotValid) + "it does not begin as a binary glTF file does.");
+        if (const std::string wrong = CheckGltfBinaryLayout(bytes, json, binaryLength); !wrong.empty())
+            return Fail(ErrorKind::NotAModel, kGltfNotValid + wrong);
     }
-    if (NestsDeeperThan(json, kMaxJsonDepth))
+    if (JsonNestsDeeperThan(json, kMaxJsonDepth))
         return Damaged("its JSON nests deeper than " + Count(kMaxJsonDepth) + " levels.");
-    if (Failure refused = Prescreen(json); refused.kind != ErrorKind::None)
+    if (GltfFailure refused = PrescreenGltf(json); refused.kind != ErrorKind::None)
     {
         m_failure = std::move(refused);
         return 0;
     }
 
-    BufferFiles files;
-    files.hasFolder = !m_model.m_path.empty();
-    files.folder = FolderOf(m_model.m_path);
-    files.bytesLeft = CGltfModel::kMaxFileBytes - bytes.size();
+    CGltfBufferFiles files(m_model.m_path, CGltfModel::kMaxFileBytes - bytes.size());
     tinygltf::TinyGLTF loader;
-    loader.SetFsCallbacks({&BufferFiles::Exists, &BufferFiles::Expand, &BufferFiles::Read, &BufferFiles::Write, &files});
+    loader.SetFsCallbacks({&CGltfBufferFiles::Exists, &CGltfBufferFiles::Expand, &CGltfBufferFiles::Read,
+                           &CGltfBufferFiles::Write, &files});
     loader.SetImageLoader(&SkipImage, nullptr);
     std::string error, warning;
     bool parsed = false;
@@ -579,11 +350,11 @@ int CGltfReader::ParseDocument(std::span<const std::uint8_t> bytes)
         // chunk ends there.
         error = thrown.what();
     }
-    if (files.kind != ErrorKind::None)
-        return Fail(files.kind, files.message);
+    if (files.Failure().kind != ErrorKind::None)
+        return Fail(files.Failure().kind, files.Failure().message);
     if (!parsed)
-        return Fail(IsNotGltf(error) ? ErrorKind::NotAModel : ErrorKind::Damaged, kNotValid + FirstLine(error));
-    m_fileBytes += files.bytesRead;
+        return Fail(IsNotGltf(error) ? ErrorKind::NotAModel : ErrorKind::Damaged, kGltfNotValid + FirstLine(error));
+    m_fileBytes += files.BytesRead();
     // The numbers of an animation take a byte or more each in the file;
     // accessors without data, which glTF allows, come from the same budget.
     m_keyBudget = (1u << 18) + m_fileBytes;
@@ -597,8 +368,8 @@ int CGltfReader::CheckDocument()
         return Fail(ErrorKind::NotAModel,
                     "Error reading input file, it is glTF version " + version + ", and only version 2 is read.");
     for (const std::string& extension : m_document.extensionsRequired)
-        if (!IsExtensionRead(extension))
-            return Fail(ErrorKind::NotAModel, ExtensionNotRead(extension));
+        if (!IsGltfExtensionRead(extension))
+            return Fail(ErrorKind::NotAModel, GltfExtensionNotRead(extension));
     return 1;
 }
 
@@ -1069,7 +840,7 @@ int CGltfReader::ReadAnimation()
 {
     const KeyTracks keys = m_model.m_keyTracks;
     bool readable = true;
-    Failure kept;
+    GltfFailure kept;
     for (auto& tracks : m_tracks)
         tracks.assign(m_walk.size(), -1);
     for (const tinygltf::Animation& animation : m_document.animations)
