@@ -269,6 +269,7 @@ int RunInfo(const ConvertOptions& options)
         request.operation = Operation::Info;
         request.inputPath = input;
         request.readStandardInput = input == kStandardStream;
+        request.objUp = options.objUp;
         ConversionResult result = RunConversion(request, status);
         if (!result.Succeeded())
         {

@@ -15,6 +15,7 @@ int RunPreview(const ConvertOptions& options)
     request.writeStandardOutput = options.previewPath == kStandardStream;
     request.previewSize = options.previewSize;
     request.flip = options.flip;
+    request.objUp = options.objUp;
     request.previewBoth = options.previewBoth;
     const ConversionResult result = RunConversion(request, status);
     status.ShowResult(result);

@@ -6,7 +6,9 @@
 #include "records/error_kind.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What the frames of a load are.
@@ -69,6 +71,9 @@ public:
     int GetFrameSegmentLength() const { return m_nFrames; }
     // Whether every object has a key slot per frame, filled from its tracks.
     bool AreKeysRead() const { return m_bKeysRead; }
+    // Lines beginning "Warning" about what the load left out; the load
+    // still succeeded.
+    const std::vector<std::string>& GetWarnings() const { return m_warnings; }
     // Whether the file stored the object's name longer than the 12
     // characters kept of it.
     bool IsNameCut(int index) const
@@ -90,6 +95,21 @@ protected:
     // status text. Returns 0, the load's result.
     int FailLoad(ErrorKind kind, const std::string& message);
     void ShowProgress(const std::string& text);
+    void AddWarning(std::string text) { m_warnings.push_back(std::move(text)); }
+    // Names object index after a name of any length, as a .3DS object block
+    // would: the first 12 characters are kept, and IsNameCut tells whether
+    // there were more. "_T" and "_E" that only the part cut off holds are
+    // kept after the 12, so that the written flags are those of the whole
+    // name while the written name stays the one a .3DS file gives.
+    void NameObject(int index, std::string_view wholeName);
+    // Sources without animation: one frame, at which every object stands as
+    // stored, and a neutral key slot per object unless keys is Skip.
+    void StandStill(KeyTracks keys);
+    // A .3DS object counts its vertices and faces in 16 bits, and the game's
+    // files have always kept to that: an object of a larger count fails the
+    // load, the message naming it and its counts. Returns the load's result
+    // so far, 1 when the object fits.
+    int CheckObjectSize(std::string_view name, std::uint64_t vertexCount, std::uint64_t faceCount);
     // Checks what the consumers of the objects rely on and, for a morph
     // sequence, orders the objects by name. Returns the load's result.
     int FinishLoad();
@@ -106,6 +126,7 @@ protected:
     std::vector<ModelObject> m_pObjects;
     std::vector<ModelObject*> m_ppSorted;
     std::vector<bool> m_objectNameCut; // by object index
+    std::vector<std::string> m_warnings;
 
 private:
     bool CanBuildFrame(int frame);

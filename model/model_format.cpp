@@ -1,6 +1,10 @@
 #include "model/model_format.h"
 
 #include "model/model_3ds.h"
+#include "model/obj_model.h"
+#if TESSALINE_WITH_ASSIMP
+#include "model/assimp_model.h"
+#endif
 
 #include <algorithm>
 #include <cctype>
@@ -37,6 +41,17 @@ std::string LowerExtension(const std::string& path)
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return extension;
 }
+
+// What the general importer reads, by extension, less the formats read by
+// sources of their own and names too common to mean a model (.xml, and .raw,
+// which is what a model text file's texture is called).
+constexpr std::string_view kOtherExtensions[] = {
+    "3d",  "3mf",     "ac",      "ac3d", "acc", "amf",  "ase", "ask", "b3d", "blend", "bsp", "cob", "csm",
+    "dae", "dxf",     "enff",    "fbx",  "hmp", "ifc",  "ifczip", "iqm", "irr", "irrmesh", "lwo", "lws",
+    "lxo", "md2",     "md3",     "md5mesh", "mdc", "mdl", "ms3d", "ndo", "nff", "off", "ogex", "pk3", "ply",
+    "pmx", "q3o",     "q3s",     "sib",  "smd", "step", "stl", "stp", "ter", "uc",  "x",   "x3d", "x3db",
+    "xgl", "zae",     "zgl",
+};
 } // namespace
 
 ModelFormat RecogniseFormat(std::span<const std::uint8_t> bytes, const std::string& path)
@@ -54,6 +69,8 @@ ModelFormat RecogniseFormat(std::span<const std::uint8_t> bytes, const std::stri
         return ModelFormat::Gltf;
     if (extension == "glb")
         return ModelFormat::Glb;
+    if (std::find(std::begin(kOtherExtensions), std::end(kOtherExtensions), extension) != std::end(kOtherExtensions))
+        return ModelFormat::Other;
     return ModelFormat::ThreeDs;
 }
 
@@ -80,11 +97,17 @@ std::unique_ptr<CLoadedModel> MakeModelSource(ModelFormat format, const ModelSou
 {
     switch (format)
     {
-    case ModelFormat::ThreeDs:
     case ModelFormat::Obj:
+        return std::make_unique<CObjModel>(status, text, options.keys, options.objUp);
+    case ModelFormat::Other:
+#if TESSALINE_WITH_ASSIMP
+        return std::make_unique<CAssimpModel>(status, text, options.keys, options.path);
+#else
+        break; // not read by this build: the .3DS reader says the file is none of its
+#endif
+    case ModelFormat::ThreeDs:
     case ModelFormat::Gltf:
     case ModelFormat::Glb:
-    case ModelFormat::Other:
         break;
     }
     return std::make_unique<CModel3DS>(status, text, options.keys);
