@@ -228,3 +228,91 @@ TEST(Reader, WritesPastMeshArraysAreReportedUnderAddressSanitizer) {
     }
 }
 #endif
+
+namespace {
+const std::string kSquare = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 0 0 1\n";
+const std::string kNotObj = "Error reading input file, it does not appear to be an OBJ file.";
+const std::string kNoFaces = "Error reading input file, it holds no faces, and only faces are converted.";
+const std::string kMissing = "Error reading input file, a face of object Box uses a position, texture coordinate or normal that the file does not have.";
+
+// "result name/vertices/faces/skins ...": faces as their corners' indices,
+// skins as each face's skin digit.
+std::string ObjSummary(CLoadedModel& model, int result) {
+    std::string text = std::to_string(result);
+    for (int i = 0; i < model.GetObjectCount(); ++i) {
+        const ModelObject& o = *model.GetObject(i);
+        std::string faces, skins;
+        for (const ModelFace& face : o.faces) {
+            faces += (faces.empty() ? "" : ",") + std::to_string(face.index[0]) + "-" + std::to_string(face.index[1]) + "-" + std::to_string(face.index[2]);
+            skins += std::to_string(face.skin);
+        }
+        text += " " + o.name + "/" + std::to_string(o.vertexCount) + "/" + faces + "/" + skins + (IsWellFormed(o) ? "" : "!");
+    }
+    return text;
+}
+
+// One object of 65,538 distinct corners at one position.
+std::string ManyCorners() {
+    std::string text = "o Big\nv 0 0 0\n";
+    for (int i = 0; i < 65538; ++i)
+        text += "vt 0 " + std::to_string(i) + "\n";
+    for (int i = 1; i <= 65538; i += 3)
+        text += "f 1/" + std::to_string(i) + " 1/" + std::to_string(i + 1) + " 1/" + std::to_string(i + 2) + "\n";
+    return text;
+}
+} // namespace
+
+// The OBJ source, from text to objects, warnings and messages.
+TEST(Reader, ObjTextToObjectsAndMessages) {
+    const std::string kLeftOut = "Warning: 1 point, 2 lines and 1 face of fewer than three corners left out: only faces of three or more corners are converted";
+    const std::tuple<const char*, std::string, LoadMode, std::string, std::string, ErrorKind> cases[] = { // label, text, mode, summary, warning or error, kind
+        {"objects by o, g inside them passed over", kSquare + "o A\ng x\nf 1 2 3\ng y\nf 1 3 4\no  B side \nf 1 2 5\n", kKeyframes, "1 A/4/0-1-2,0-2-3/00 B side/3/0-1-2/0", "", ErrorKind::None},
+        {"by g without o, names joined", kSquare + "g a \t b\nf 1 2 3\ng c\nf 3 4 5\n", kKeyframes, "1 a b/3/0-1-2/0 c/3/0-1-2/0", "", ErrorKind::None},
+        {"faces before the first o; an o without faces left out", kSquare + "f 1 2 3\no Empty\no A\r\nf 2 3 4\n", kKeyframes, "1 /3/0-1-2/0 A/3/0-1-2/0", "", ErrorKind::None},
+        {"polygon cut into a fan from its first corner", kSquare + "f 1 2 3 4 5\n", kKeyframes, "1 /5/0-1-2,0-2-3,0-3-4/000", "", ErrorKind::None},
+        {"a vertex per distinct corner, in first-use order", kSquare + "vt 0 0\nvt 1 0\nvn 0 0 1\nvn 1 0 0\nf 3/1 2/1 1/1\nf 3/2 1/1 4/1\nf 1//1 1//2 1/1/1\n", kKeyframes, "1 /8/0-1-2,3-2-4,5-6-7/000", "", ErrorKind::None},
+        {"negative references count back", "v 0 0 0\nv 1 0 0\nv 1 1 0\nf -3 -2 -1\nv 0 1 0\nf -4 -2 -1\n", kKeyframes, "1 /4/0-1-2,0-2-3/00", "", ErrorKind::None},
+        {"references ahead of their elements", "o Box\nf 1 2 3\nv 0 0 0\nv 1 0 0\nv 0 1 0\n", kKeyframes, "1 Box/3/0-1-2/0", "", ErrorKind::None},
+        {"attributes from material names", kSquare + "usemtl skin1t\nf 1 2 3\nusemtl Planks\nf 1 3 4\nusemtl  skin2 \nf 1 4 5\nusemtl skin1t\nf 2 3 4\n", kKeyframes, "1 /5/0-1-2,0-2-3,0-3-4,1-2-3/1021", "", ErrorKind::None},
+        {"points and lines left out", kSquare + "p 1 2\nl 1 2 3\n \tl 3 4\nf 1 2\nf 1 2 3\n", kKeyframes, "1 /3/0-1-2/0", kLeftOut, ErrorKind::None},
+        {"names cut to 12, flags from the whole name", kSquare + "o abcdefghijklm_T\nf 1 2 3\no abcdefghij_E\nf 1 2 3\no abcdefghijk_x_E_T\nf 1 2 3\n", kKeyframes,
+         "1 abcdefghijkl_T/3/0-1-2/0 abcdefghij_E/3/0-1-2/0 abcdefghijk__T_E/3/0-1-2/0", "", ErrorKind::None},
+        {"same vertex counts, mode 1", kSquare + "o B\nf 1 2 3\no A\nf 3 4 5\n", kMorph, "1 B/3/0-1-2/0 A/3/0-1-2/0", "", ErrorKind::None},
+        {"empty file", "", kKeyframes, "0", kNotObj, ErrorKind::NotAModel},
+        {"binary bytes", std::string("\x7f" "ELF\x02\x01\x01\0\0\0", 10), kKeyframes, "0", kNotObj, ErrorKind::NotAModel},
+        {"vertices without faces", kSquare + "l 1 2\n", kKeyframes, "0", kNoFaces, ErrorKind::NotAModel},
+        {"position 0", kSquare + "o Box\nf 0 1 2\n", kKeyframes, "0", kMissing, ErrorKind::Damaged},
+        {"position past the last", kSquare + "o Box\nf 1 2 6\n", kKeyframes, "0", kMissing, ErrorKind::Damaged},
+        {"reference before the first", kSquare + "o Box\nf -6 1 2\n", kKeyframes, "0", kMissing, ErrorKind::Damaged},
+        {"texture coordinate past the last", kSquare + "vt 0 0\no Box\nf 1/1 2/2 3/1\n", kKeyframes, "0", kMissing, ErrorKind::Damaged},
+        {"normal past the last", kSquare + "o Box\nf 1//1 2 3\n", kKeyframes, "0", kMissing, ErrorKind::Damaged},
+        {"vertex counts differ, mode 1", kSquare + "o B\nf 1 2 3\no A\nf 1 2 3 4\n", kMorph, "0", kCounts, ErrorKind::Damaged},
+        {"object beyond 65,535 vertices", ManyCorners(), kKeyframes, "0",
+         "Error reading input file, object Big has 65538 vertices and 21846 faces, more than the 65535 of each that an object may have.", ErrorKind::TooLarge},
+    };
+    for (const auto& [label, text, mode, summary, message, kind] : cases) {
+        support::LoadedSource loaded(text, ModelFormat::Obj, mode);
+        EXPECT_EQ(ObjSummary(*loaded.model, loaded.result), summary) << label;
+        const std::vector<std::string> told = kind == ErrorKind::None ? loaded.model->GetWarnings() : loaded.errors;
+        EXPECT_EQ(told, message.empty() ? std::vector<std::string>{} : std::vector{message}) << label;
+        EXPECT_EQ(loaded.model->GetError(), kind) << label;
+    }
+}
+
+// Positions turned from Y up, or taken as they are; v from the bottom as a
+// .3DS file stores it, (0, 0) without a texture coordinate; one key slot
+// per object that stands still, where the keys are read.
+TEST(Reader, ObjPositionsAndMapping) {
+    const std::string text = "v 1 2 -0\nv 4 5 6\nvt 0.25 0.75\nf 1/1 2 1\n";
+    for (const auto& [up, expected] : {std::pair{UpAxis::Y, "(1 0 2 0.25 0.25) (4 -6 5 0 0) (1 0 2 0 0)"}, std::pair{UpAxis::Z, "(1 2 -0 0.25 0.25) (4 5 6 0 0) (1 2 -0 0 0)"}}) {
+        support::LoadedSource loaded(text, ModelFormat::Obj, kKeyframes, {.keys = KeyTracks::Read, .objUp = up});
+        ASSERT_EQ(loaded.result, 1);
+        const ModelObject& object = *loaded.model->GetObject(0);
+        std::ostringstream vertices;
+        for (const ModelVertex& v : object.vertices)
+            vertices << (vertices.tellp() ? " (" : "(") << v.x << ' ' << v.y << ' ' << v.z << ' ' << v.u << ' ' << v.v << ')';
+        EXPECT_EQ(vertices.str(), expected);
+        EXPECT_EQ(object.positionKeys.size() + object.rotationKeys.size() + object.scaleKeys.size(), 3u);
+        EXPECT_EQ(loaded.model->GetFrameCount(), 1);
+    }
+}

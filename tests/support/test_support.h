@@ -6,6 +6,7 @@
 
 #include "fixtures/chunk_writer.h"
 #include "model/model_3ds.h"
+#include "model/model_format.h"
 #include "model/status_sink.h"
 #include "platform/input_file.h"
 
@@ -23,6 +24,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -128,6 +130,31 @@ struct LoadedModel : CStatusSink
     std::vector<std::string> progress;
     std::string text;
     CModel3DS model;
+    int result = 0;
+};
+
+// The same for a model of any source, made as the conversion makes it.
+struct LoadedSource : CStatusSink
+{
+    LoadedSource(const std::string& bytes, ModelFormat format, LoadMode mode = LoadMode::KeyframeModel,
+                 const ModelSourceOptions& options = {})
+        : model(MakeModelSource(format, options, this, &text))
+    {
+        CInputFile file;
+        file.OpenMemory(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+        result = model->LoadFile(&file, mode);
+        if (!text.empty())
+            errors.push_back(text);
+    }
+    void ShowProgress(const std::string& shown) override
+    {
+        (shown.rfind("Error", 0) == 0 ? errors : progress).push_back(shown);
+    }
+
+    std::vector<std::string> errors;
+    std::vector<std::string> progress;
+    std::string text;
+    std::unique_ptr<CLoadedModel> model;
     int result = 0;
 };
 
