@@ -1,7 +1,7 @@
 #include "fuzz/exercise_model.h"
 
 #include "convert/model_text_writer.h"
-#include "model/model_3ds.h"
+#include "model/loaded_model.h"
 #include "platform/input_file.h"
 
 #include <algorithm>
@@ -40,9 +40,19 @@ const char* CheckObject(const ModelObject& object)
     return nullptr;
 }
 
+// A stored name holds at most the 12 characters a .3DS name keeps, and
+// after them only the flags of the part cut off.
+bool IsStoredName(const std::string& name)
+{
+    if (name.size() <= 12)
+        return true;
+    const std::string beyond = name.substr(12);
+    return beyond == "_T" || beyond == "_E" || beyond == "_T_E";
+}
+
 // Without the key tracks there are no key arrays and no keyframed frames.
 // text receives the model text.
-const char* CheckLoadedModel(CModel3DS& model, LoadMode mode, std::string& text)
+const char* CheckLoadedModel(CLoadedModel& model, LoadMode mode, std::string& text)
 {
     const bool keysRead = model.AreKeysRead();
     const auto segment = keysRead ? static_cast<std::size_t>(std::max(model.GetFrameSegmentLength(), 0)) : 0;
@@ -56,8 +66,8 @@ const char* CheckLoadedModel(CModel3DS& model, LoadMode mode, std::string& text)
         const ModelObject& object = *model.GetObject(i);
         if (const char* broken = CheckObject(object))
             return broken;
-        if (object.name.size() > 12)
-            return "an object name is longer than 12 characters";
+        if (!IsStoredName(object.name))
+            return "an object name is longer than 12 characters and the flags cut off";
         if (object.positionKeys.size() != segment || object.rotationKeys.size() != segment ||
             object.scaleKeys.size() != segment)
             return "a key track does not have one slot per frame of the segment (none when skipped)";
@@ -100,21 +110,29 @@ bool SameSlots(const std::vector<ModelVertex>& a, const std::vector<ModelVertex>
 // One load, its status and the model text it gives.
 struct Load
 {
-    explicit Load(KeyTracks tracks) : keys(tracks) {}
+    Load(KeyTracks tracks, ModelFormat sourceFormat)
+        : keys(tracks), format(sourceFormat),
+          owned(MakeModelSource(format, {.path = {}, .keys = keys, .objUp = UpAxis::Y}, &window, &message)),
+          model(*owned)
+    {
+    }
     KeyTracks keys;
+    ModelFormat format;
     CountingStatusSink window;
     std::string message;
-    CModel3DS model{&window, &message, keys};
+    std::unique_ptr<CLoadedModel> owned;
+    CLoadedModel& model;
     int loaded = 0;
     std::string text;
 };
 
-// Why a load may fail: the file is no model, or damaged, or, where the keys
-// must be read, its animation is too long.
-bool IsLoadFailure(ErrorKind kind, KeyTracks keys)
+// Why a load may fail: the file is no model, or damaged, or too large: a
+// .3DS file only where the keys must be read and its animation is too long,
+// a file of another format where an object is beyond the .3DS counts.
+bool IsLoadFailure(ErrorKind kind, const Load& load)
 {
     return kind == ErrorKind::NotAModel || kind == ErrorKind::Damaged ||
-           (kind == ErrorKind::TooLarge && keys == KeyTracks::Read);
+           (kind == ErrorKind::TooLarge && (load.keys == KeyTracks::Read || load.format != ModelFormat::ThreeDs));
 }
 
 std::string LoadAndCheck(const std::uint8_t* data, std::size_t size, LoadMode mode, Load& load)
@@ -128,7 +146,7 @@ std::string LoadAndCheck(const std::uint8_t* data, std::size_t size, LoadMode mo
     {
         if (!BeginsWithError(load.message) || load.model.GetErrorText() != load.message)
             return "a failed load did not leave one message beginning with \"Error\" in its status text";
-        return IsLoadFailure(load.model.GetError(), load.keys) ? "" : "a failed load tells no kind it may fail by";
+        return IsLoadFailure(load.model.GetError(), load) ? "" : "a failed load tells no kind it may fail by";
     }
     if (load.loaded != 1)
         return "LoadFile returned neither 0 nor 1";
@@ -146,10 +164,11 @@ std::string LoadAndCheck(const std::uint8_t* data, std::size_t size, LoadMode mo
 // the same objects, and with them where they fit, as --info loads, which
 // must give the same objects and fail only where the conversion fails: with
 // the keys where they can be read, without them where they cannot.
-std::string ExerciseMode(const std::uint8_t* data, std::size_t size, LoadMode mode, ExerciseOutcome& outcome)
+std::string ExerciseMode(const std::uint8_t* data, std::size_t size, ModelFormat format, LoadMode mode,
+                         ExerciseOutcome& outcome)
 {
     const auto index = static_cast<std::size_t>(mode);
-    Load skipped(KeyTracks::Skip), read(KeyTracks::Read), fitting(KeyTracks::ReadWhenTheyFit);
+    Load skipped(KeyTracks::Skip, format), read(KeyTracks::Read, format), fitting(KeyTracks::ReadWhenTheyFit, format);
     std::string broken = LoadAndCheck(data, size, mode, skipped);
     outcome.loaded[index] = skipped.loaded, outcome.message[index] = skipped.message;
     const auto slots = std::uint64_t(skipped.model.GetObjectCount()) * skipped.model.GetFrameSegmentLength();
@@ -176,12 +195,12 @@ std::string ExerciseMode(const std::uint8_t* data, std::size_t size, LoadMode mo
 }
 } // namespace
 
-ExerciseOutcome ExerciseModelBytes(const std::uint8_t* data, std::size_t size)
+ExerciseOutcome ExerciseModelBytes(const std::uint8_t* data, std::size_t size, ModelFormat format)
 {
     ExerciseOutcome outcome;
     for (LoadMode mode : {LoadMode::KeyframeModel, LoadMode::MorphSequence})
     {
-        if (std::string broken = ExerciseMode(data, size, mode, outcome); !broken.empty())
+        if (std::string broken = ExerciseMode(data, size, format, mode, outcome); !broken.empty())
         {
             outcome.broken = "mode " + std::to_string(static_cast<int>(mode)) + ": " + broken;
             break;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/model_format.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -31,7 +33,9 @@ struct ExerciseOutcome
 };
 
 // Never throws for any input; bad memory access and undefined behaviour are
-// left for the sanitizers to report.
-ExerciseOutcome ExerciseModelBytes(const std::uint8_t* data, std::size_t size);
+// left for the sanitizers to report. The bytes are read by the source of
+// the given format, as a file recognised as that format would be.
+ExerciseOutcome ExerciseModelBytes(const std::uint8_t* data, std::size_t size,
+                                   ModelFormat format = ModelFormat::ThreeDs);
 
 } // namespace robustness

@@ -162,7 +162,7 @@ int CAssimpModel::LoadFile(CInputFile* file, LoadMode mode)
         for (unsigned i = 0; i < node->mNumMeshes; ++i)
         {
             if (node->mMeshes[i] >= scene->mNumMeshes || !scene->mMeshes[node->mMeshes[i]])
-                return FailLoad(ErrorKind::Damaged, "Error reading input file, node " + object.name +
+                return FailLoad(ErrorKind::Damaged, "Error reading input file, node " + NameInMessages(object.name) +
                                                         " refers to a mesh that the file does not have.");
             const aiMesh& mesh = *scene->mMeshes[node->mMeshes[i]];
             if (object.name.empty())
@@ -234,7 +234,7 @@ int CAssimpModel::LoadFile(CInputFile* file, LoadMode mode)
                 const aiFace& source = mesh.mFaces[f];
                 for (unsigned c = 0; c < source.mNumIndices; ++c)
                     if (source.mIndices[c] >= mesh.mNumVertices)
-                        return FailLoad(ErrorKind::Damaged, "Error reading input file, a face of object " + plan.name +
+                        return FailLoad(ErrorKind::Damaged, "Error reading input file, a face of object " + NameInMessages(plan.name) +
                                                                 " uses a vertex that its mesh does not have.");
                 // The importer has cut every polygon already; a fan keeps
                 // whatever it left whole.

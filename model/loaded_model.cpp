@@ -89,6 +89,11 @@ int CLoadedModel::FinishLoad()
     return 1;
 }
 
+std::string NameInMessages(std::string_view name)
+{
+    return name.empty() ? "(unnamed)" : std::string(name);
+}
+
 void CLoadedModel::NameObject(int index, std::string_view wholeName)
 {
     constexpr std::size_t kKept = 12;
@@ -107,7 +112,7 @@ int CLoadedModel::CheckObjectSize(std::string_view name, std::uint64_t vertexCou
     constexpr std::uint64_t kMostPerObject = 65535;
     if (vertexCount <= kMostPerObject && faceCount <= kMostPerObject)
         return 1;
-    return FailLoad(ErrorKind::TooLarge, "Error reading input file, object " + std::string(name) + " has " +
+    return FailLoad(ErrorKind::TooLarge, "Error reading input file, object " + NameInMessages(name) + " has " +
                                              std::to_string(vertexCount) + " vertices and " +
                                              std::to_string(faceCount) + " faces, more than the " +
                                              std::to_string(kMostPerObject) + " of each that an object may have.");

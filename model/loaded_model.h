@@ -29,6 +29,9 @@ enum class KeyTracks
     ReadWhenTheyFit, // as Read while the animation stays within the limits; past them, as Skip
 };
 
+// An object's name as messages give it; an empty one is "(unnamed)".
+std::string NameInMessages(std::string_view name);
+
 // A loaded model, whatever format it was read from: the objects and the
 // memory of their arrays, their order by name, the frame count, and why the
 // load failed. A model source derives from it and fills it in its Load;

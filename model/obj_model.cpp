@@ -316,7 +316,7 @@ int CObjModel::LoadFile(CInputFile* file, LoadMode mode)
             {
                 if (!Refers(corner, parse))
                     return FailLoad(ErrorKind::Damaged,
-                                    "Error reading input file, a face of object " + object.name +
+                                    "Error reading input file, a face of object " + NameInMessages(object.name) +
                                         " uses a position, texture coordinate or normal that the file does not have.");
                 const auto [found, added] =
                     vertexOf.try_emplace(corner, static_cast<std::uint32_t>(object.vertices.size()));

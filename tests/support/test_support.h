@@ -237,9 +237,9 @@ inline Process Run(const std::vector<std::string>& argv, const RunOptions& optio
     return result;
 }
 
-// The .3DS files of Debian's assimp-testmodels and glmark2-data; none when
-// the packages are absent.
-inline std::vector<fs::path> PackagedModels()
+// The files of Debian's assimp-testmodels and glmark2-data with one of the
+// extensions (in any letter case); none when the packages are absent.
+inline std::vector<fs::path> PackagedModels(const std::set<std::string>& extensions = {".3ds"})
 {
     std::vector<fs::path> models;
     for (const char* folder : {"/usr/share/assimp/models", "/usr/share/glmark2"})
@@ -249,7 +249,7 @@ inline std::vector<fs::path> PackagedModels()
         {
             std::string extension = it->path().extension().string();
             std::transform(extension.begin(), extension.end(), extension.begin(), ::tolower);
-            if (extension == ".3ds" && it->is_regular_file(error))
+            if (extensions.count(extension) != 0 && it->is_regular_file(error))
                 models.push_back(it->path());
         }
     }
