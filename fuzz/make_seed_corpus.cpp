@@ -1,11 +1,14 @@
-// Writes the fuzzing seed corpus: tessaline-make-seed-corpus FOLDER
+// Writes the fuzzing seed corpora: tessaline-make-seed-corpus FOLDER OBJ_FOLDER
 //
-// Small valid files that between them reach every chunk the reader acts on,
-// so that mutation starts from inputs that get deep into the reader.
+// Small valid files that between them reach every chunk the .3DS reader acts
+// on, and every statement the OBJ source reads, so that mutation starts from
+// inputs that get deep into the readers.
 #include "fixtures/chunk_writer.h"
 #include "fixtures/example_ship.h"
+#include "fixtures/obj_writer.h"
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -26,16 +29,24 @@ Mesh Square(const std::string& name, float offset = 0.0f)
 
 // Every material-name feature, a group naming a face the list lacks, hidden
 // and long names, and names out of order for the morph sequence of mode 1.
-std::vector<std::uint8_t> Objects()
+std::vector<Mesh> ObjectMeshes()
 {
     Mesh skinned = Square("Skinned_E");
     skinned.hasPivot = true;
     skinned.pivot = {0.5f, 0.5f, 0};
     skinned.materials = {{"skin1wbfen", {0}}, {"Skin2T", {1}}, {"skin5x1Fc2A", {0, 1}},
                          {"skin0mo", {1, 9}},  {"skinny", {0}}, {"skin9x2e", {0}}};
-    return BuildModelFile({skinned, Square("C", 1), Square("!hidden", 2), Square("AVeryLongObjectName_T", 3),
-                           Square("Eleven_Char", 4), Square("B", 5)});
+    return {skinned, Square("C", 1), Square("!hidden", 2), Square("AVeryLongObjectName_T", 3), Square("Eleven_Char", 4),
+            Square("B", 5)};
 }
+
+// What the OBJ writer does not write: groups, polygons, references counted
+// back, normals, points and lines, line ends of every kind, statements the
+// source passes over.
+const char* const kObjStatements = "# groups\r\nmtllib scene.mtl\nv 0 0 0\nv 1 0 0 1\nv 1 1 0\nv 0 1 0\n"
+                                   "vt 0 0\nvt 1 0 0\nvn 0 0 1\ns 1\ng left side\nusemtl skin2w\n"
+                                   "f 1/1/1 2/2/1 3/1/1 4/2/1\ng right\nf -4//1 -2//1 -1//1\rp 1 2\nl 1 2 3\n"
+                                   "o Later_E\nf 1 2 3\n\tf 2 3 4 1 2\n";
 
 // Keys inside and outside a segment that does not start at 0, and a dummy node.
 std::vector<std::uint8_t> Animation()
@@ -82,21 +93,28 @@ std::vector<std::uint8_t> OddChunks()
 
 int main(int argc, char** argv)
 {
-    if (argc != 2)
+    if (argc != 3)
     {
-        std::fprintf(stderr, "Usage: tessaline-make-seed-corpus FOLDER\n");
+        std::fprintf(stderr, "Usage: tessaline-make-seed-corpus FOLDER OBJ_FOLDER\n");
         return 2;
     }
-    const std::filesystem::path folder = argv[1];
+    const std::filesystem::path folder = argv[1], objFolder = argv[2];
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    const std::pair<const char*, std::vector<std::uint8_t>> seeds[] = {
-        {"example_ship", BuildExampleShip()}, {"objects", Objects()},
-        {"animation", Animation()},           {"odd_chunks", OddChunks()}};
+    std::filesystem::create_directories(objFolder, error);
+    const std::string objects = BuildObjFile(ObjectMeshes()), ship = BuildObjFile(ExampleShipMeshes(), ObjUp::Z);
+    const std::pair<std::string, std::vector<std::uint8_t>> seeds[] = {
+        {"example_ship.3ds", BuildExampleShip()},
+        {"objects.3ds", BuildModelFile(ObjectMeshes())},
+        {"animation.3ds", Animation()},
+        {"odd_chunks.3ds", OddChunks()},
+        {"obj/example_ship.obj", {ship.begin(), ship.end()}},
+        {"obj/objects.obj", {objects.begin(), objects.end()}},
+        {"obj/statements.obj", {kObjStatements, kObjStatements + std::strlen(kObjStatements)}}};
     for (const auto& [name, bytes] : seeds)
     {
-        const std::string path = (folder / (std::string(name) + ".3ds")).string();
-        if (!WriteFile(path, bytes))
+        const std::filesystem::path path = (name.starts_with("obj/") ? objFolder / name.substr(4) : folder / name);
+        if (!WriteFile(path.string(), bytes))
         {
             std::fprintf(stderr, "Error: Could not write %s\n", path.c_str());
             return 1;
