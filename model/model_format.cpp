@@ -44,14 +44,31 @@ std::string LowerExtension(const std::string& path)
 
 // What the general importer reads, by extension, less the formats read by
 // sources of their own and names too common to mean a model (.xml, and .raw,
-// which is what a model text file's texture is called).
-constexpr std::string_view kOtherExtensions[] = {
-    "3d",  "3mf",     "ac",      "ac3d", "acc", "amf",  "ase", "ask", "b3d", "blend", "bsp", "cob", "csm",
-    "dae", "dxf",     "enff",    "fbx",  "hmp", "ifc",  "ifczip", "iqm", "irr", "irrmesh", "lwo", "lws",
-    "lxo", "md2",     "md3",     "md5mesh", "mdc", "mdl", "ms3d", "ndo", "nff", "off", "ogex", "pk3", "ply",
-    "pmx", "q3o",     "q3s",     "sib",  "smd", "step", "stl", "stp", "ter", "uc",  "x",   "x3d", "x3db",
-    "xgl", "zae",     "zgl",
-};
+// which is what a model text file's texture is called). The formats that
+// modellers export most have entries of their own in file choosers.
+const std::vector<FileKind>& OtherFileKinds()
+{
+    static const std::vector<FileKind> kinds = {
+        {"FBX", {"fbx"}},
+        {"COLLADA", {"dae", "zae"}},
+        {"PLY", {"ply"}},
+        {"STL", {"stl"}},
+        {"Other Model",
+         {"3d",  "3mf", "ac",  "ac3d", "acc",  "amf",  "ase", "ask",  "b3d",  "blend", "bsp",     "cob",
+          "csm", "dxf", "enff", "hmp",  "ifc",  "ifczip", "iqm", "irr", "irrmesh", "lwo", "lws", "lxo",
+          "md2", "md3", "md5mesh", "mdc", "mdl", "ms3d", "ndo", "nff", "off", "ogex", "pk3", "pmx",
+          "q3o", "q3s", "sib", "smd", "step", "stp", "ter", "uc",  "x",   "x3d", "x3db", "xgl", "zgl"}},
+    };
+    return kinds;
+}
+
+bool IsOtherExtension(const std::string& extension)
+{
+    for (const FileKind& kind : OtherFileKinds())
+        if (std::find(kind.extensions.begin(), kind.extensions.end(), extension) != kind.extensions.end())
+            return true;
+    return false;
+}
 } // namespace
 
 ModelFormat RecogniseFormat(std::span<const std::uint8_t> bytes, const std::string& path)
@@ -69,9 +86,20 @@ ModelFormat RecogniseFormat(std::span<const std::uint8_t> bytes, const std::stri
         return ModelFormat::Gltf;
     if (extension == "glb")
         return ModelFormat::Glb;
-    if (std::find(std::begin(kOtherExtensions), std::end(kOtherExtensions), extension) != std::end(kOtherExtensions))
+    if (IsOtherExtension(extension))
         return ModelFormat::Other;
     return ModelFormat::ThreeDs;
+}
+
+const std::vector<FileKind>& ReadFileKinds()
+{
+    static const std::vector<FileKind> kinds = [] {
+        std::vector<FileKind> all = {{".3DS", {"3ds"}}, {"OBJ", {"obj"}}, {"glTF", {"gltf", "glb"}}};
+        if (TESSALINE_WITH_ASSIMP)
+            all.insert(all.end(), OtherFileKinds().begin(), OtherFileKinds().end());
+        return all;
+    }();
+    return kinds;
 }
 
 const char* FormatName(ModelFormat format)
