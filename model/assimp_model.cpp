@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -101,6 +102,36 @@ struct PlannedObject
 constexpr std::uint64_t kElementsPerByte = 16;
 constexpr std::uint64_t kElementFloor = std::uint64_t{1} << 20;
 
+// A mesh whose arrays are missing, or one of whose faces has no corner or a
+// corner past its vertices; null when every mesh is sound.
+const aiMesh* BrokenMesh(const aiScene& scene)
+{
+    for (unsigned m = 0; m < scene.mNumMeshes; ++m)
+    {
+        const aiMesh* mesh = scene.mMeshes ? scene.mMeshes[m] : nullptr;
+        if (!mesh)
+            continue; // the node walk refuses a reference to it
+        if ((mesh->mNumVertices > 0 && !mesh->mVertices) || (mesh->mNumFaces > 0 && !mesh->mFaces))
+            return mesh;
+        for (unsigned f = 0; f < mesh->mNumFaces; ++f)
+        {
+            const aiFace& face = mesh->mFaces[f];
+            if (face.mNumIndices == 0 || !face.mIndices)
+                return mesh;
+            for (unsigned c = 0; c < face.mNumIndices; ++c)
+                if (face.mIndices[c] >= mesh->mNumVertices)
+                    return mesh;
+        }
+    }
+    return nullptr;
+}
+
+bool IsPlyWithoutHeaderEnd(std::span<const std::uint8_t> bytes)
+{
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    return text.starts_with("ply") && text.find("end_header") == std::string_view::npos;
+}
+
 const char* ReasonOrUnknown(const char* reason)
 {
     return reason && *reason ? reason : "the importer gives no reason";
@@ -130,19 +161,33 @@ int CAssimpModel::LoadFile(CInputFile* file, LoadMode mode)
     std::string hint = path.extension().string();
     hint.erase(0, hint.empty() ? 0 : 1);
 
+    // The importer's PLY reader never ends on a header without its end.
+    if (IsPlyWithoutHeaderEnd(bytes))
+        return FailLoad(ErrorKind::Damaged, "Error reading input file, its PLY header has no end_header line.");
+
     Assimp::Importer importer;
     // The pivots of an FBX node become nodes of their own otherwise, and the
     // mesh a node of another name.
     importer.SetPropertyBool(AI_CONFIG_IMPORT_FBX_PRESERVE_PIVOTS, false);
+    // A COLLADA node's name is what the modeller sees; its id is not.
+    importer.SetPropertyBool(AI_CONFIG_IMPORT_COLLADA_USE_COLLADA_NAMES, true);
     // The importer owns its handler. Standard input has no folder.
     const fs::path folder = m_strPath.empty() ? fs::path() : path.parent_path().empty() ? fs::path(".") : path.parent_path();
     importer.SetIOHandler(new CFolderIOSystem(folder));
-    const aiScene* scene = importer.ReadFileFromMemory(bytes.data(), bytes.size(),
-                                                       aiProcess_Triangulate | aiProcess_JoinIdenticalVertices,
-                                                       hint.c_str());
+    const aiScene* scene = importer.ReadFileFromMemory(bytes.data(), bytes.size(), 0, hint.c_str());
     if (!scene || !scene->mRootNode)
         return FailLoad(ErrorKind::NotAModel, std::string("Error reading input file, the importer cannot read it: ") +
                                                   ReasonOrUnknown(importer.GetErrorString()));
+    // The importer's own steps assert what they rely on, ending the process,
+    // and a damaged file can break it: the faces are checked first.
+    if (const aiMesh* broken = BrokenMesh(*scene))
+        return FailLoad(ErrorKind::Damaged, "Error reading input file, a face of mesh " +
+                                                NameInMessages(broken->mName.C_Str()) +
+                                                " names no vertex, or one its mesh does not have.");
+    scene = importer.ApplyPostProcessing(aiProcess_Triangulate | aiProcess_JoinIdenticalVertices);
+    if (!scene || !scene->mRootNode)
+        return FailLoad(ErrorKind::Damaged, std::string("Error reading input file, the importer cannot read it: ") +
+                                                ReasonOrUnknown(importer.GetErrorString()));
 
     // Depth first, a node before its children, the children in order; an
     // explicit stack, as a file decides how deep the nodes go.
@@ -175,6 +220,8 @@ int CAssimpModel::LoadFile(CInputFile* file, LoadMode mode)
                 leftOut += corners < 3 ? 1 : 0;
             }
         }
+        if (object.faces == 0)
+            continue; // points and lines alone, as an OBJ object without faces
         if (!CheckObjectSize(object.name, object.vertices, object.faces))
             return 0;
         if (mode == LoadMode::MorphSequence && !planned.empty() && object.vertices != planned.front().vertices)
@@ -186,6 +233,9 @@ int CAssimpModel::LoadFile(CInputFile* file, LoadMode mode)
                                                      " vertices and faces, more than a file of its size may.");
         planned.push_back(std::move(object));
     }
+
+    if (planned.empty())
+        return FailLoad(ErrorKind::NotAModel, "Error reading input file, it holds no faces, and only faces are converted.");
 
     std::size_t meshBytes = 0;
     for (const PlannedObject& object : planned)

@@ -316,3 +316,74 @@ TEST(Reader, ObjPositionsAndMapping) {
         EXPECT_EQ(loaded.model->GetFrameCount(), 1);
     }
 }
+
+#if TESSALINE_WITH_ASSIMP
+namespace {
+// A COLLADA scene of one quad mesh under three nodes: Parent_T moved along x,
+// its Child moved along y, and a Sibling. The mesh's material, bound where
+// Parent_T places it, is skin1t for all three: the importer keeps one
+// material a mesh.
+std::string Collada(const std::string& upAxis) {
+    return R"(<?xml version="1.0" encoding="utf-8"?>
+<COLLADA xmlns="http://www.collada.org/2005/11/COLLADASchema" version="1.4.1">
+  <asset><unit name="meter" meter="1"/><up_axis>)" + upAxis + R"(</up_axis></asset>
+  <library_effects><effect id="e1"><profile_COMMON><technique sid="t"><lambert/></technique></profile_COMMON></effect></library_effects>
+  <library_materials><material id="m1" name="skin1t"><instance_effect url="#e1"/></material></library_materials>
+  <library_geometries><geometry id="g1" name="Quad"><mesh>
+    <source id="p"><float_array id="pa" count="12">0 0 0 1 0 0 1 1 0 0 1 0</float_array>
+      <technique_common><accessor source="#pa" count="4" stride="3"><param name="X" type="float"/><param name="Y" type="float"/><param name="Z" type="float"/></accessor></technique_common></source>
+    <vertices id="v"><input semantic="POSITION" source="#p"/></vertices>
+    <polylist count="1" material="mat"><input semantic="VERTEX" source="#v" offset="0"/><vcount>4</vcount><p>0 1 2 3</p></polylist>
+  </mesh></geometry></library_geometries>
+  <library_visual_scenes><visual_scene id="s">
+    <node id="a" name="Parent_T"><translate>10 0 0</translate>
+      <instance_geometry url="#g1"><bind_material><technique_common><instance_material symbol="mat" target="#m1"/></technique_common></bind_material></instance_geometry>
+      <node id="b" name="Child"><translate>0 5 0</translate><instance_geometry url="#g1"/></node>
+    </node>
+    <node id="c" name="Sibling"><instance_geometry url="#g1"/></node>
+  </visual_scene></library_visual_scenes>
+  <scene><instance_visual_scene url="#s"/></scene>
+</COLLADA>
+)";
+}
+
+const std::string kPlyHeader = "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\nproperty float z\n";
+
+// "summary | first vertex of each object".
+std::string AssimpSummary(CLoadedModel& model, int result) {
+    std::ostringstream first;
+    for (int i = 0; result && i < model.GetObjectCount(); ++i) {
+        const ModelVertex& v = model.GetObject(i)->vertices.at(0);
+        first << " (" << v.x << ' ' << v.y << ' ' << v.z << ')';
+    }
+    return ObjSummary(model, result) + " |" + first.str();
+}
+} // namespace
+
+// The general importer's formats: nodes in depth-first order placed by their
+// world transforms and turned to Z up, polygons cut, material names giving
+// attributes, points left out, refusals with the importer's reason.
+TEST(Reader, GeneralImporterFilesToObjectsAndMessages) {
+    const std::string kRefused = "Error reading input file, the importer cannot read it: ";
+    const std::tuple<const char*, std::string, std::string, std::string, std::string> cases[] = { // label, name, text, summary, warning or error
+        {"nodes depth first, placed, Y up", "scene.dae", Collada("Y_UP"),
+         "1 Parent_T/4/0-1-2,0-2-3/11 Child/4/0-1-2,0-2-3/11 Sibling/4/0-1-2,0-2-3/11 | (10 -0 0) (10 -0 5) (0 -0 0)", ""},
+        {"a Z-up scene as the importer turns it", "scene.dae", Collada("Z_UP"),
+         "1 Parent_T/4/0-1-2,0-2-3/11 Child/4/0-1-2,0-2-3/11 Sibling/4/0-1-2,0-2-3/11 | (10 -0 0) (10 5 0) (0 -0 0)", ""},
+        {"PLY quad", "quad.ply", kPlyHeader + "element face 1\nproperty list uchar int vertex_indices\nend_header\n0 0 0\n1 0 0\n1 1 0\n0 1 0\n4 0 1 2 3\n",
+         "1 /4/0-1-2,0-2-3/00 | (0 -0 0)", ""},
+        {"PLY points alone", "cloud.ply", kPlyHeader + "end_header\n0 0 0\n1 0 0\n1 1 0\n0 1 0\n", "0 |",
+         "Error reading input file, it holds no faces, and only faces are converted."},
+        {"PLY cut short: a face without corners", "cut.ply", kPlyHeader + "element face 1\nproperty list uchar int vertex_indices\nend_header\n0 0 0\n", "0 |",
+         "Error reading input file, a face of mesh (unnamed) names no vertex, or one its mesh does not have."},
+        {"not a model", "notes.stl", "hello\n", "0 |", kRefused + "File is too small"},
+        {"PLY header cut short", "cut.ply", "ply\nformat ascii 1.0\nelement vertex 4\n", "0 |", "Error reading input file, its PLY header has no end_header line."},
+    };
+    for (const auto& [label, name, text, summary, message] : cases) {
+        support::LoadedSource loaded(text, ModelFormat::Other, kKeyframes, {.path = name});
+        EXPECT_EQ(AssimpSummary(*loaded.model, loaded.result), summary) << label;
+        const std::vector<std::string> told = loaded.result ? loaded.model->GetWarnings() : loaded.errors;
+        EXPECT_EQ(told, message.empty() ? std::vector<std::string>{} : std::vector{message}) << label;
+    }
+}
+#endif

@@ -100,7 +100,8 @@ TEST(PackagedModels, OtherFormatsConvertOrEndInOneError)
         converted += written ? 1 : 0;
         std::string extension = model.extension().string();
         std::transform(extension.begin(), extension.end(), extension.begin(), ::tolower);
-        if (extension == ".obj" || extension == ".fbx")
+        // FBX files are read where the build has the general importer.
+        if (extension == ".obj" || (extension == ".fbx" && TESSALINE_WITH_ASSIMP))
             outcomes += model.lexically_relative("/usr/share").string() + ": " +
                         (written ? text.substr(11, text.find('\n', 11) - 11) + " objects\n" : run.err.substr(prefix.size()));
         std::filesystem::remove(output);
