@@ -277,7 +277,11 @@ int CObjModel::LoadFile(CInputFile* file, LoadMode mode)
     m_bLoadStarted = true;
     m_nMode = mode;
 
-    const std::span<const std::uint8_t> bytes = file->Bytes();
+    std::span<const std::uint8_t> bytes = file->Bytes();
+    // Some exporters begin the text with a UTF-8 byte order mark, which
+    // would hide the first statement.
+    if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF)
+        bytes = bytes.subspan(3);
     ObjParse parse;
     {
         CSpanBuffer buffer(bytes);

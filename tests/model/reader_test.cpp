@@ -272,6 +272,7 @@ TEST(Reader, ObjTextToObjectsAndMessages) {
         {"polygon cut into a fan from its first corner", kSquare + "f 1 2 3 4 5\n", kKeyframes, "1 /5/0-1-2,0-2-3,0-3-4/000", "", ErrorKind::None},
         {"a vertex per distinct corner, in first-use order", kSquare + "vt 0 0\nvt 1 0\nvn 0 0 1\nvn 1 0 0\nf 3/1 2/1 1/1\nf 3/2 1/1 4/1\nf 1//1 1//2 1/1/1\n", kKeyframes, "1 /8/0-1-2,3-2-4,5-6-7/000", "", ErrorKind::None},
         {"negative references count back", "v 0 0 0\nv 1 0 0\nv 1 1 0\nf -3 -2 -1\nv 0 1 0\nf -4 -2 -1\n", kKeyframes, "1 /4/0-1-2,0-2-3/00", "", ErrorKind::None},
+        {"a byte order mark before the first statement", "\xEF\xBB\xBFo Box\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n", kKeyframes, "1 Box/3/0-1-2/0", "", ErrorKind::None},
         {"references ahead of their elements", "o Box\nf 1 2 3\nv 0 0 0\nv 1 0 0\nv 0 1 0\n", kKeyframes, "1 Box/3/0-1-2/0", "", ErrorKind::None},
         {"attributes from material names", kSquare + "usemtl skin1t\nf 1 2 3\nusemtl Planks\nf 1 3 4\nusemtl  skin2 \nf 1 4 5\nusemtl skin1t\nf 2 3 4\n", kKeyframes, "1 /5/0-1-2,0-2-3,0-3-4,1-2-3/1021", "", ErrorKind::None},
         {"points and lines left out", kSquare + "p 1 2\nl 1 2 3\n \tl 3 4\nf 1 2\nf 1 2 3\n", kKeyframes, "1 /3/0-1-2/0", kLeftOut, ErrorKind::None},
