@@ -151,6 +151,14 @@ std::string WarningText(const ReportWarning& warning, const ModelReport& report)
     return WarningName(warning.kind);
 }
 
+// What the reader left out, as the conversion tells it but without its
+// "Warning: ".
+std::string LoadWarningText(const std::string& warning)
+{
+    const std::string_view prefix = "Warning: ";
+    return ValidUtf8(warning.starts_with(prefix) ? std::string_view(warning).substr(prefix.size()) : warning);
+}
+
 std::string ObjectLine(const ObjectReport& object, std::size_t index)
 {
     std::string line = "  " + std::to_string(index) + " " + Quoted(object.storedName) + " written " +
@@ -163,10 +171,10 @@ std::string ObjectLine(const ObjectReport& object, std::size_t index)
     return line + ", winding " + WindingName(object.winding) + "\n";
 }
 
-std::string ReportText(const std::string& input, const ModelReport& report)
+std::string ReportText(const std::string& input, const ModelReport& report, const std::vector<std::string>& loadWarnings)
 {
-    std::string text = input + ": " + Count(report.objects.size(), "object", "objects") + ", texture " +
-                       report.textureName + "\n";
+    std::string text = input + ": " + FormatName(report.format) + ", " + Count(report.objects.size(), "object", "objects") +
+                       ", texture " + report.textureName + "\n";
     for (std::size_t i = 0; i < report.objects.size(); ++i)
         text += ObjectLine(report.objects[i], i);
     text += "animation: " + Count(static_cast<std::uint64_t>(report.frames), "frame", "frames");
@@ -196,6 +204,8 @@ std::string ReportText(const std::string& input, const ModelReport& report)
             warning.object < 0 ? "" : Quoted(report.objects[static_cast<std::size_t>(warning.object)].storedName) + ": ";
         text += "warning: " + where + WarningText(warning, report) + "\n";
     }
+    for (const std::string& warning : loadWarnings)
+        text += "warning: " + LoadWarningText(warning) + "\n";
     return text;
 }
 
@@ -213,9 +223,12 @@ Json PointJson(const std::array<double, 3>& point)
     return coordinates;
 }
 
-Json ReportJson(const std::string& input, const ModelReport& report)
+Json ReportJson(const std::string& input, const ModelReport& report, const std::vector<std::string>& loadWarnings)
 {
-    Json file = {{"input", ValidUtf8(input)}, {"read", true}, {"texture", ValidUtf8(report.textureName)}};
+    Json file = {{"input", ValidUtf8(input)},
+                 {"read", true},
+                 {"format", FormatName(report.format)},
+                 {"texture", ValidUtf8(report.textureName)}};
     Json objects = Json::array();
     for (const ObjectReport& object : report.objects)
     {
@@ -247,6 +260,10 @@ Json ReportJson(const std::string& input, const ModelReport& report)
                             {"object", warning.object < 0 ? Json(nullptr) : Json(warning.object)},
                             {"count", warning.count}});
     file["warnings"] = warnings;
+    Json left = Json::array();
+    for (const std::string& warning : loadWarnings)
+        left.push_back(LoadWarningText(warning));
+    file["left_out"] = left;
     return file;
 }
 
@@ -269,6 +286,7 @@ int RunInfo(const ConvertOptions& options)
         request.operation = Operation::Info;
         request.inputPath = input;
         request.readStandardInput = input == kStandardStream;
+        request.objUp = options.objUp;
         ConversionResult result = RunConversion(request, status);
         if (!result.Succeeded())
         {
@@ -281,19 +299,16 @@ int RunInfo(const ConvertOptions& options)
             continue;
         }
         const ModelReport& report = *result.report;
-        // What the load left out of the file (a glTF file's skins, say).
-        for (const std::string& warning : result.warnings)
-            status.ShowErrorLine(warning);
-        if (options.strict && !report.warnings.empty())
+        const std::size_t warnings = report.warnings.size() + result.warnings.size();
+        if (options.strict && warnings > 0)
         {
             failed = true;
-            status.ShowErrorLine("Error: " + Count(report.warnings.size(), "warning", "warnings") +
-                                 ", and --strict fails a file on any");
+            status.ShowErrorLine("Error: " + Count(warnings, "warning", "warnings") + ", and --strict fails a file on any");
         }
         if (options.json)
-            files.push_back(ReportJson(input, report));
+            files.push_back(ReportJson(input, report, result.warnings));
         else
-            WriteOutput((std::exchange(printed, true) ? "\n" : "") + ReportText(input, report));
+            WriteOutput((std::exchange(printed, true) ? "\n" : "") + ReportText(input, report, result.warnings));
     }
     if (options.json)
         WriteOutput(Json{{"files", files}}.dump(2, ' ', true) + "\n");

@@ -27,6 +27,7 @@ enum LongOnly : int
     kPreview,
     kSize,
     kPreviewBoth,
+    kUp,
 };
 
 const option kLongOptions[] = {
@@ -48,6 +49,7 @@ const option kLongOptions[] = {
     {"preview", required_argument, nullptr, kPreview},
     {"size", required_argument, nullptr, kSize},
     {"preview-both", no_argument, nullptr, kPreviewBoth},
+    {"up", required_argument, nullptr, kUp},
     {nullptr, 0, nullptr, 0},
 };
 // The leading ':' reports a missing value apart from an unknown option.
@@ -263,6 +265,11 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
         case kPreviewBoth:
             options.previewBoth = previewOptionGiven = true;
             break;
+        case kUp:
+            if (value != "y" && value != "z")
+                return UsageError("--up needs y or z, not " + value);
+            options.objUp = value == "y" ? UpAxis::Y : UpAxis::Z;
+            break;
         case ':':
             return UsageError(OptionName(optopt, argv[optind - 1]) + " needs a value");
         default:
@@ -277,13 +284,16 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
 std::string UsageText()
 {
     return "Usage: tessaline-convert [OPTION]... INPUT...\n"
-           "Converts .3DS files into model text files.\n"
+           "Converts .3DS, OBJ, glTF, FBX and other model files into model text\n"
+           "files.\n"
            "\n"
            "  -o, --output=FILE      the output path, for a single input; '-' writes\n"
            "                         to standard output; a folder acts as -d\n"
            "  -d, --output-dir=DIR   put each output in DIR under its default name\n"
            "      --flip             keep each face's stored winding instead of\n"
            "                         reversing it\n"
+           "      --up=AXIS          the axis OBJ inputs were exported with as up:\n"
+           "                         y (the default) or z\n"
            "      --texture=NAME     the texture name written on every object\n"
            "                         (default: the output's name with .RAW)\n"
            "      --frames           write each frame of the keyframe animation as\n"

@@ -213,6 +213,7 @@ bool InspectModel(const ConversionRequest& inspected, CStatusSink& status, Conve
         return false;
     }
     CLoadedModel& model = *loaded;
+    report.format = run.format;
     model.ComputeFaceNormals();
     model.ComputeVertexNormals();
 

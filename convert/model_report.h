@@ -1,6 +1,7 @@
 #pragma once
 
 #include "geometry/winding.h"
+#include "model/model_format.h"
 
 #include <array>
 #include <cstdint>
@@ -8,7 +9,7 @@
 #include <string>
 #include <vector>
 
-// --info's core: a .3DS file read and checked as the conversion reads it,
+// --info's core: a model file read and checked as the conversion reads it,
 // and nothing written.
 
 // What could go wrong in the converted model, one kind at a time.
@@ -63,6 +64,7 @@ enum class FlipAdvice
 
 struct ModelReport
 {
+    ModelFormat format = ModelFormat::ThreeDs; // as the input was recognised
     std::string textureName;
     std::vector<ObjectReport> objects; // in output order
     int frames = 1;                    // of the keyframe segment

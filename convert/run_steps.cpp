@@ -132,8 +132,8 @@ std::unique_ptr<CLoadedModel> LoadRun(OpenedRun& run, const ConversionRequest& r
     const ModelSourceOptions options{.path = request.readStandardInput ? std::string() : request.inputPath,
                                      .keys = keys,
                                      .objUp = request.objUp};
-    std::unique_ptr<CLoadedModel> model =
-        MakeModelSource(RecogniseFormat(run.input.Bytes(), options.path), options, &status, &run.statusText);
+    run.format = RecogniseFormat(run.input.Bytes(), options.path);
+    std::unique_ptr<CLoadedModel> model = MakeModelSource(run.format, options, &status, &run.statusText);
     const bool loaded = model->LoadFile(&run.input, mode) != 0;
     run.input.Close();
     if (!loaded)

@@ -57,12 +57,13 @@ const char* CheckThreadedText(CLoadedModel& model)
 }
 
 // Without the key tracks there are no key arrays and no keyframed frames; a
-// .3DS model keeps its keys in slots, one per frame, other sources none.
+// .3DS model keeps its keys in slots, one per frame, as does a source without
+// animation (neutral ones); glTF places its nodes itself and keeps none.
 // text receives the model text.
 const char* CheckLoadedModel(CLoadedModel& model, ModelFormat format, LoadMode mode, std::string& text)
 {
     const bool keysRead = model.AreKeysRead();
-    const bool slots = keysRead && format == ModelFormat::ThreeDs;
+    const bool slots = keysRead && format != ModelFormat::Gltf && format != ModelFormat::Glb;
     const auto segment = slots ? static_cast<std::size_t>(std::max(model.GetFrameSegmentLength(), 0)) : 0;
     model.ComputeFaceNormals();
     model.ComputeVertexNormals();

@@ -114,3 +114,46 @@ int CLoadedModel::FinishLoad()
     SortObjects(0, m_nObjects - 1);
     return 1;
 }
+
+std::string NameInMessages(std::string_view name)
+{
+    return name.empty() ? "(unnamed)" : std::string(name);
+}
+
+void CLoadedModel::NameObject(int index, std::string_view wholeName)
+{
+    constexpr std::size_t kKept = 12;
+    const std::string_view kept = wholeName.substr(0, kKept);
+    std::string name(kept);
+    for (const std::string_view flag : {std::string_view("_T"), std::string_view("_E")})
+        if (kept.find(flag) == std::string_view::npos && wholeName.find(flag) != std::string_view::npos)
+            name += flag;
+    const auto slot = static_cast<std::size_t>(index);
+    m_pObjects[slot].name = std::move(name);
+    m_objectNameCut[slot] = wholeName.size() > kKept;
+}
+
+int CLoadedModel::CheckObjectSize(std::string_view name, std::uint64_t vertexCount, std::uint64_t faceCount)
+{
+    constexpr std::uint64_t kMostPerObject = 65535;
+    if (vertexCount <= kMostPerObject && faceCount <= kMostPerObject)
+        return 1;
+    return FailLoad(ErrorKind::TooLarge, "Error reading input file, object " + NameInMessages(name) + " has " +
+                                             std::to_string(vertexCount) + " vertices and " +
+                                             std::to_string(faceCount) + " faces, more than the " +
+                                             std::to_string(kMostPerObject) + " of each that an object may have.");
+}
+
+void CLoadedModel::StandStill(KeyTracks keys)
+{
+    m_nFrames = 1;
+    m_bKeysRead = keys != KeyTracks::Skip;
+    if (!m_bKeysRead)
+        return;
+    for (ModelObject& object : m_pObjects)
+    {
+        object.positionKeys.assign(1, ModelVertex{0, 0, 0});
+        object.rotationKeys.assign(1, ModelVertex{0, 0, 0});
+        object.scaleKeys.assign(1, ModelVertex{1, 1, 1});
+    }
+}

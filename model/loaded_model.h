@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What the frames of a load are.
@@ -35,6 +36,8 @@ enum class KeyTracks
 // Past that, a load that must read the keys fails and one that reads them
 // when they fit goes on without them.
 inline constexpr std::uint64_t kMaxKeySlots = std::uint64_t{1} << 22;
+// An object's name as messages give it; an empty one is "(unnamed)".
+std::string NameInMessages(std::string_view name);
 
 // A loaded model, whatever format it was read from: the objects and the
 // memory of their arrays, their order by name, the frame count, and why the
@@ -106,7 +109,21 @@ protected:
     // status text. Returns 0, the load's result.
     int FailLoad(ErrorKind kind, const std::string& message);
     void ShowProgress(const std::string& text);
-    void AddWarning(const std::string& text) { m_warnings.push_back(text); }
+    void AddWarning(std::string text) { m_warnings.push_back(std::move(text)); }
+    // Names object index after a name of any length, as a .3DS object block
+    // would: the first 12 characters are kept, and IsNameCut tells whether
+    // there were more. "_T" and "_E" that only the part cut off holds are
+    // kept after the 12, so that the written flags are those of the whole
+    // name while the written name stays the one a .3DS file gives.
+    void NameObject(int index, std::string_view wholeName);
+    // Sources without animation: one frame, at which every object stands as
+    // stored, and a neutral key slot per object unless keys is Skip.
+    void StandStill(KeyTracks keys);
+    // A .3DS object counts its vertices and faces in 16 bits, and the game's
+    // files have always kept to that: an object of a larger count fails the
+    // load, the message naming it and its counts. Returns the load's result
+    // so far, 1 when the object fits.
+    int CheckObjectSize(std::string_view name, std::uint64_t vertexCount, std::uint64_t faceCount);
     // Checks what the consumers of the objects rely on and, for a morph
     // sequence, orders the objects by name. Returns the load's result.
     int FinishLoad();

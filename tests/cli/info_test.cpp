@@ -3,6 +3,7 @@
 // against what the conversion writes.
 #include "cli/terminal_status.h"
 #include "convert/model_report.h"
+#include "fixtures/obj_writer.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -91,13 +92,19 @@ TEST(Info, JsonStatusAndCounts)
     WriteModel(folder / "m.3ds", {Triangle(), {"Gr\xe9" "e\x01_E", {{NAN, 0, 0}, {0, 0, 0}, {25, 0, 0}, {0, 25, 0}}, {}, {{1, 2, 3}}}, MakeCube("Mast")}, &kMoving);
     WriteModel(folder / "cube.3ds", {MakeCube("Box")});
     WriteFile(folder / "bad.3ds", "not a model");
-    const Process json = Info(folder, {"--json", "m.3ds", "bad.3ds"});
+    // An OBJ file whose line is left out, with a name cut short.
+    WriteFile(folder / "m.obj", fixtures::BuildObjFile({Triangle("Quartermaster_E")}) + "l 1 2\n");
+    const Process json = Info(folder, {"--json", "m.3ds", "m.obj", "bad.3ds"});
     const std::string golden = std::string(TESSALINE_SOURCE_DIR) + "/tests/data/golden/info.json";
     if (std::getenv("TESSALINE_UPDATE_GOLDEN"))
         WriteFile(golden, json.out);
     EXPECT_EQ(json.out, ReadFile(golden));
     EXPECT_EQ(std::tie(json.status, json.err), std::tuple(1, "tessaline-convert: bad.3ds: Error reading input file, it does not appear to be a true .3DS file.\n"));
     EXPECT_EQ(Info(folder, {"--info", "m.3ds"}).status + 2 * Info(folder, {"--info", "--strict", "cube.3ds"}).status + 4 * Info(folder, {"--info", "--strict", "m.3ds"}).status, 4);
+    const Process obj = Info(folder, {"--info", "--strict", "m.obj"});
+    EXPECT_TRUE(obj.out.starts_with("m.obj: obj, 1 object, texture m.RAW\n")) << obj.out;
+    EXPECT_NE(obj.out.find("\nwarning: 1 line left out: only faces of three or more corners are converted\n"), std::string::npos) << obj.out;
+    EXPECT_EQ(std::tie(obj.status, obj.err), std::tuple(1, "tessaline-convert: m.obj: Error: 2 warnings, and --strict fails a file on any\n"));
     for (const fs::path& model : PackagedModels())
     {
         const Process converted = Info(folder, {"-q", "-o", "-", model.string()});

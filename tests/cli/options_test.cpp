@@ -15,7 +15,7 @@ std::string Describe(const ParsedCommandLine& parsed)
     if (parsed.action != CommandAction::Convert)
         return actions[int(parsed.action)] + parsed.error;
     const ConvertOptions& o = parsed.options;
-    std::string text = (o.flip ? "flip " : "") + std::string(o.frames ? sequences[int(*o.frames)] : "") +
+    std::string text = (o.flip ? "flip " : "") + std::string(o.objUp == UpAxis::Z ? "up-z " : "") + std::string(o.frames ? sequences[int(*o.frames)] : "") +
                        verbosities[int(o.verbosity)] + "j" + std::to_string(o.jobs);
     if (o.frames)
         text += " " + std::to_string(o.frameRange.first) + ":" + (o.frameRange.last ? std::to_string(*o.frameRange.last) : "") +
@@ -47,6 +47,10 @@ const std::pair<std::vector<std::string>, std::string> kCommandLines[] = {
     {{"a.3ds", "--texture"}, "Error: --texture needs a value"},
     {{"-o", "x", "a.3ds", "b.3ds"}, "Error: -o needs exactly one input file; use -d for several"},
     {{"-o", "x", "-d", "y", "a.3ds"}, "Error: -o and -d exclude each other"},
+    {{"--up", "z", "a.obj", "--flip"}, "flip up-z j0 [a.obj]->a.DTQ"},
+    {{"--up=z", "--up=y", "--info", "a.obj"}, "j0 [a.obj]->a.DTQ"},
+    {{"--up", "Z", "a.obj"}, "Error: --up needs y or z, not Z"},
+    {{"a.obj", "--up"}, "Error: --up needs a value"},
     {{"--flip"}, "Error: no input file given"},
     {{"-"}, "Error: standard input needs -o"},
     {{"--frames", "-o", "-", "a.3ds"}, "Error: frames cannot be written to standard output"},

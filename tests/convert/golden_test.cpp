@@ -5,6 +5,7 @@
 // review the diff.
 #include "fixtures/example_ship.h"
 #include "fixtures/gltf_writer.h"
+#include "fixtures/obj_writer.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -215,4 +216,109 @@ TEST(GoldenOutput, FleetRepeatsTheShipsLines)
     EXPECT_TRUE(support::ReadFile(folder / "ship.dtq") == expected);
 }
 
+// A scene in the manner of the benchmark's: grids of integer heights, each
+// with mapping and one material group naming all its faces.
+std::vector<Mesh> GridScene()
+{
+    std::vector<Mesh> meshes;
+    for (int object = 0; object < 4; ++object)
+    {
+        Mesh mesh = Named("Grid" + std::to_string(object) + "_T");
+        constexpr int kWidth = 64, kRows = 48;
+        for (int i = 0; i < kWidth * kRows; ++i)
+        {
+            const int row = i / kWidth, column = i % kWidth;
+            mesh.vertices.push_back({column * 3.0f + object * 250.0f, row * 3.0f, ((i * 7919 + object * 104729) % 1000) / 10.0f});
+            mesh.mapping.push_back({column / float(kWidth - 1), row / float(kRows - 1)});
+            const auto at = [i](int step) { return static_cast<std::uint16_t>(i + step); };
+            if (row + 1 < kRows && column + 1 < kWidth)
+                mesh.faces.push_back({at(0), at(1), at(kWidth)}), mesh.faces.push_back({at(1), at(kWidth + 1), at(kWidth)});
+        }
+        mesh.materials = {{"skin" + std::to_string(object) + "w", {}}};
+        for (std::size_t face = 0; face < mesh.faces.size(); ++face)
+            mesh.materials[0].faces.push_back(static_cast<std::uint16_t>(face));
+        meshes.push_back(mesh);
+    }
+    return meshes;
+}
+
+// A model text file reduced to what an OBJ of the same meshes must give:
+// per object its name and flags lines, then each face as the vertex lines
+// of its corners. The vertices' order and the unused ones drop out.
+std::string TrianglesAndCorners(const std::string& text)
+{
+    std::vector<std::string> lines;
+    for (std::size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1)
+        lines.push_back(text.substr(at, end - at));
+    if (lines.size() < 4)
+        return "not a model text file";
+    std::string reduced = lines[2] + " objects\n";
+    for (std::size_t line = 4; line + 5 <= lines.size();)
+    {
+        unsigned vertices = 0, faces = 0;
+        std::sscanf(lines[line + 3].c_str(), "%u,1,%u,0", &vertices, &faces);
+        reduced += lines[line] + " | " + lines[line + 4] + "\n";
+        const std::size_t first = line + 5;
+        for (std::size_t face = 0; face < faces && first + vertices + face < lines.size(); ++face)
+        {
+            unsigned corner[3] = {0, 0, 0};
+            std::sscanf(lines[first + vertices + face].c_str(), "%u,%u,%u", &corner[0], &corner[1], &corner[2]);
+            for (const unsigned index : corner)
+                reduced += "  " + (index < vertices && first + index < lines.size() ? lines[first + index] : "?");
+            reduced += "\n";
+        }
+        line = first + vertices + faces;
+    }
+    return reduced;
+}
+
+// Whether an OBJ of the meshes gives their vertices in stored order: every
+// vertex used, and first used in index order.
+bool KeepsVertexOrder(const std::vector<Mesh>& meshes)
+{
+    for (const Mesh& mesh : meshes)
+    {
+        std::size_t next = 0;
+        for (const auto& face : mesh.faces)
+            for (const std::uint16_t corner : face)
+            {
+                if (corner > next)
+                    return false;
+                next += corner == next ? 1 : 0;
+            }
+        if (next != mesh.vertices.size())
+            return false;
+    }
+    return true;
+}
+
+// The example ship and a scene like the benchmark's written as OBJ, Y up or
+// Z up, convert to the triangles and corner values of their .3DS originals;
+// byte for byte where the faces use the vertices in stored order.
+TEST(GoldenOutput, ObjOfTheSameMeshesGivesTheSameTrianglesAndCorners)
+{
+    const auto numbers = [] { return std::vector<Mesh>{FormatEdges(), Terrain()}; };
+    using Case = std::tuple<const char*, std::vector<Mesh> (*)(), fixtures::ObjUp>;
+    for (const auto& [label, build, up] :
+         {Case{"ship", fixtures::ExampleShipMeshes, fixtures::ObjUp::Y}, Case{"ship, Z up", fixtures::ExampleShipMeshes, fixtures::ObjUp::Z},
+          Case{"numbers", +numbers, fixtures::ObjUp::Y}, Case{"grids", GridScene, fixtures::ObjUp::Y},
+          Case{"strips", support::LargeModel, fixtures::ObjUp::Y}})
+    {
+        support::TemporaryFolder folder;
+        const std::vector<Mesh> meshes = build();
+        support::WriteModel(folder / "model.3ds", meshes);
+        support::WriteFile(folder / "model.obj", fixtures::BuildObjFile(meshes, up));
+        const auto convert = [&](const std::string& input, std::vector<std::string> options) {
+            options.insert(options.begin(), TESSALINE_CONVERT_PATH);
+            options.insert(options.end(), {"--texture", "t.RAW", "-o", "-", folder / input});
+            const support::Process run = support::Run(options);
+            EXPECT_EQ(run.status, 0) << label << ": " << run.err;
+            return run.out;
+        };
+        const std::string original = convert("model.3ds", {});
+        const std::string fromObj = convert("model.obj", {"--up", up == fixtures::ObjUp::Y ? "y" : "z"});
+        EXPECT_EQ(TrianglesAndCorners(fromObj), TrianglesAndCorners(original)) << label;
+        EXPECT_TRUE(!KeepsVertexOrder(meshes) || fromObj == original) << label;
+    }
+}
 } // namespace

@@ -129,4 +129,47 @@ TEST(HostileFiles, ConvertWithinAFewMegabytesAndEndInSuccessOrOneError)
     }
 }
 
+std::string Repeated(int times, const std::string& text)
+{
+    std::string all;
+    for (int i = 0; i < times; ++i)
+        all += text;
+    return all;
+}
+
+// OBJ text built to make the OBJ source do as much as its size lets it: a
+// polygon of many corners, one position under many distinct corners, many
+// small objects, references far past the end, one long line. Its memory
+// grows with the file, but by no more than a fixed factor.
+TEST(HostileFiles, ObjConvertsWithinMemoryProportionalToItsSize)
+{
+    std::string corners = "v 0 0 0\n" + Repeated(60000, "vt 0 0\n");
+    for (int i = 1; i + 2 <= 60000; i += 3)
+        corners += "f 1/" + std::to_string(i) + " 1/" + std::to_string(i + 1) + " 1/" + std::to_string(i + 2) + "\n";
+    const std::tuple<const char*, std::string, int> files[] = {
+        {"OnePolygonOfManyCorners", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf" + Repeated(100000, " 1 2 3") + "\n", 0},
+        {"ManyCornersOfOnePosition", corners, 1},
+        {"ManySmallObjects", "v 0 0 0\n" + Repeated(100000, "o a\nf 1 1 1\n"), 1},
+        {"ReferencesFarPastTheEnd", "v 0 0 0\n" + Repeated(50000, "f 1 2147483647 -2147483648\n"), 0},
+        {"OneLongLine", "o " + std::string(1 << 20, 'x'), 0},
+    };
+    support::TemporaryFolder folder;
+    const auto convert = [&](const std::string& text) {
+        support::WriteFile(folder / "in.obj", text);
+        return support::Run({TESSALINE_CONVERT_PATH, "-o", folder / "out", folder / "in.obj"});
+    };
+    const long baseKiB = convert("v 0 0 0\nf 1 1 1\n").peakKiB;
+    for (const auto& [name, text, converts] : files)
+    {
+        SCOPED_TRACE(name);
+        const support::Process run = convert(text);
+        EXPECT_EQ(run.status, 1 - converts) << run.err;
+        EXPECT_EQ(run.err.find("Error") == std::string::npos, converts == 1) << run.err;
+        EXPECT_EQ(run.err.find("Error"), run.err.rfind("Error")) << run.err;
+#if !defined(__SANITIZE_ADDRESS__) // whose allocator keeps freed memory resident
+        EXPECT_LE(run.peakKiB - baseKiB, static_cast<long>(64 * text.size() / 1024 + 8 * 1024)) << text.size() << " bytes";
+#endif
+    }
+}
+
 } // namespace
