@@ -16,6 +16,7 @@ int RunPreview(const ConvertOptions& options)
     request.writeStandardOutput = options.previewPath == kStandardStream;
     request.previewSize = options.previewSize;
     request.flip = options.flip;
+    request.orient = options.orient;
     request.previewBoth = options.previewBoth;
     CExecutor executor(options.jobs);
     request.executor = &executor;

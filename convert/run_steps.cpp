@@ -1,9 +1,12 @@
 #include "convert/run_steps.h"
 
 #include "convert/output_naming.h"
+#include "geometry/winding.h"
+#include "platform/executor.h"
 
 #include <cerrno>
 #include <new>
+#include <optional>
 #include <stdexcept>
 
 namespace
@@ -140,6 +143,19 @@ std::unique_ptr<CLoadedModel> LoadRun(OpenedRun& run, const ConversionRequest& r
     {
         Fail(result, model->GetError(), model->GetErrorText());
         return nullptr;
+    }
+    if (request.orient)
+    {
+        std::vector<const ModelObject*> objects;
+        for (int i = 0; i < model->GetObjectCount(); ++i)
+            objects.push_back(model->GetObject(i));
+        std::optional<CExecutor> ownExecutor;
+        CExecutor& executor = request.executor ? *request.executor : ownExecutor.emplace();
+        const SurfaceSight sight = LookAtSurface(objects, executor);
+        std::uint64_t turned = 0;
+        for (int i = 0; i < model->GetObjectCount(); ++i)
+            turned += TurnInwardPatches(*model->GetObject(i), i, sight);
+        result.turnedFaces = turned;
     }
     return model;
 }

@@ -180,6 +180,32 @@ TEST(Info, ReportsWindingAndWarnings)
     }
 }
 
+// --orient turns exactly the mirrored part's faces: its output is the plain
+// conversion of the model with that part stored the other way round.
+TEST(Info, OrientTurnsThePartsAgainst)
+{
+    TemporaryFolder folder;
+    CTerminalStatus status("m.3ds", Verbosity::Quiet);
+    std::vector<fixtures::Mesh> meshes = {MakeCube("A"), MakeCube("B", Cube::Mirrored), MakeSphere("Dome", 10, true, false)};
+    WriteModel(folder / "m.3ds", meshes);
+    for (auto& face : meshes[1].faces)
+        std::swap(face[1], face[2]);
+    WriteModel(folder / "turned.3ds", meshes);
+    ConversionRequest request;
+    request.inputPath = folder / "m.3ds";
+    request.outputPath = folder / "m.dtq";
+    request.textureName = "t.RAW";
+    request.orient = true;
+    const ConversionResult oriented = RunConversion(request, status);
+    request.inputPath = folder / "turned.3ds";
+    request.outputPath = folder / "turned.dtq";
+    request.orient = false;
+    const ConversionResult plain = RunConversion(request, status);
+    ASSERT_TRUE(oriented.Succeeded() && plain.Succeeded()) << oriented.message << plain.message;
+    EXPECT_EQ(std::tuple(oriented.turnedFaces, plain.turnedFaces), std::tuple(std::optional<std::uint64_t>(12), std::nullopt));
+    EXPECT_TRUE(ReadFile(folder / "m.dtq") == ReadFile(folder / "turned.dtq"));
+}
+
 Process Info(const TemporaryFolder& folder, std::vector<std::string> arguments)
 {
     arguments.insert(arguments.begin(), TESSALINE_CONVERT_PATH);
