@@ -3,6 +3,8 @@
 // against what the conversion writes.
 #include "cli/terminal_status.h"
 #include "convert/model_report.h"
+#include "convert/preview.h"
+#include "platform/executor.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -204,6 +206,54 @@ TEST(Info, OrientTurnsThePartsAgainst)
     ASSERT_TRUE(oriented.Succeeded() && plain.Succeeded()) << oriented.message << plain.message;
     EXPECT_EQ(std::tuple(oriented.turnedFaces, plain.turnedFaces), std::tuple(std::optional<std::uint64_t>(12), std::nullopt));
     EXPECT_TRUE(ReadFile(folder / "m.dtq") == ReadFile(folder / "turned.dtq"));
+}
+
+// The advice and the preview agree: over the advice's views, the preview
+// drawn with the advised setting shows more grey (drawn) than red (culled),
+// for the constructed cases and every packaged model with a decided advice.
+TEST(Info, PreviewAgreesWithTheAdvice)
+{
+    TemporaryFolder folder;
+    std::vector<std::string> inputs;
+    for (std::size_t i = 0; i < std::size(kReports); ++i)
+    {
+        inputs.push_back(folder / ("case" + std::to_string(i) + ".3ds"));
+        WriteModel(inputs.back(), kReports[i].meshes, kReports[i].keys);
+    }
+    for (const fs::path& model : PackagedModels())
+        inputs.push_back(model.string());
+    CTerminalStatus status("m.3ds", Verbosity::Quiet);
+    CExecutor executor(2);
+    int decided = 0;
+    for (const std::string& input : inputs)
+    {
+        ConversionRequest request;
+        request.operation = Operation::Info;
+        request.inputPath = input;
+        const ConversionResult result = RunConversion(request, status);
+        if (!result.Succeeded() || result.report->flipAdvice == FlipAdvice::Undecided)
+            continue;
+        ++decided;
+        const std::string bytes = ReadFile(input);
+        LoadedModel loaded({bytes.begin(), bytes.end()});
+        ASSERT_NE(loaded.result, 0) << input;
+        constexpr int kSize = 96;
+        std::uint64_t drawn = 0, culled = 0;
+        for (const ViewDirection view : SightViews())
+        {
+            const CRasterImage picture =
+                RenderPreview(loaded.model, kSize, result.report->flipAdvice == FlipAdvice::On, false, executor, view);
+            for (int y = 0; y < kSize; ++y)
+                for (int x = 0; x < kSize; ++x)
+                {
+                    const RgbColour pixel = picture.GetPixel(x, y);
+                    if (!(pixel == kPreviewBackground))
+                        ++(pixel.red > pixel.green ? culled : drawn);
+                }
+        }
+        EXPECT_GT(drawn, culled) << input;
+    }
+    EXPECT_GT(decided, 9); // the nine constructed cases with an advice, and packaged models
 }
 
 Process Info(const TemporaryFolder& folder, std::vector<std::string> arguments)
