@@ -28,6 +28,21 @@ void ScanTriangle(RasterPoint a, RasterPoint b, RasterPoint c, int width, int he
 {
     if (!IsFinite(a) || !IsFinite(b) || !IsFinite(c))
         return;
+    // The pixels whose centres can lie inside, clamped to the picture while
+    // still in floating point, so that far corners never overflow an int.
+    // Most triangles of a large model fall between pixel centres, so this
+    // comes first.
+    const float left = std::max(std::min({a.x, b.x, c.x}) - 0.5f, 0.0f);
+    const float right = std::min(std::max({a.x, b.x, c.x}) - 0.5f, float(width - 1));
+    const float top = std::max(std::min({a.y, b.y, c.y}) - 0.5f, 0.0f);
+    const float bottom = std::min(std::max({a.y, b.y, c.y}) - 0.5f, float(height - 1));
+    if (!(left <= right) || !(top <= bottom))
+        return;
+    const int firstX = int(std::ceil(left)), lastX = int(std::floor(right));
+    const int firstY = int(std::ceil(top)), lastY = int(std::floor(bottom));
+    if (firstX > lastX || firstY > lastY)
+        return;
+
     float area = EdgeValue(a, b, c.x, c.y);
     if (area < 0.0f)
     {
@@ -36,17 +51,6 @@ void ScanTriangle(RasterPoint a, RasterPoint b, RasterPoint c, int width, int he
     }
     if (!(area > 0.0f) || !std::isfinite(area))
         return;
-
-    // The pixels whose centres can lie inside, clamped to the picture while
-    // still in floating point, so that far corners never overflow an int.
-    const float left = std::max(std::min({a.x, b.x, c.x}) - 0.5f, 0.0f);
-    const float right = std::min(std::max({a.x, b.x, c.x}) - 0.5f, float(width - 1));
-    const float top = std::max(std::min({a.y, b.y, c.y}) - 0.5f, 0.0f);
-    const float bottom = std::min(std::max({a.y, b.y, c.y}) - 0.5f, float(height - 1));
-    if (left > right || top > bottom)
-        return;
-    const int firstX = int(std::ceil(left)), lastX = int(std::floor(right));
-    const int firstY = int(std::ceil(top)), lastY = int(std::floor(bottom));
 
     // Each edge function weighs the corner opposite its edge; they and the
     // depth change by fixed steps along a row and down a column.
