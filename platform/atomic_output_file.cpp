@@ -1,16 +1,12 @@
 #include "platform/atomic_output_file.h"
 
-#include "platform/disk_pool.h"
 #include "platform/interrupt_cleanup.h"
 
 #include <atomic>
 #include <cerrno>
-#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
-#include <exception>
 #include <filesystem>
-#include <mutex>
 #include <string_view>
 #include <system_error>
 
@@ -53,67 +49,6 @@ void KeepingErrno(Step step)
     errno = saved;
 }
 } // namespace
-
-// Syncs the data written so far on a thread of the disk pool, while the
-// writer goes on: the disk then takes most of a large file while the rest is
-// still being made, and the sync at Commit finds little left to do. A sync
-// asked for while one runs follows it.
-class CAtomicOutputFile::CEarlySync
-{
-public:
-    explicit CEarlySync(int descriptor) : m_nDescriptor(descriptor) {}
-    ~CEarlySync() { Finish(false); }
-    CEarlySync(const CEarlySync&) = delete;
-    CEarlySync& operator=(const CEarlySync&) = delete;
-
-    void Ask()
-    {
-        {
-            const std::lock_guard lock(m_mutex);
-            m_bAsked = true;
-            if (m_bRunning)
-                return;
-            m_bRunning = true;
-        }
-        disk_pool::Run([this] { Run(); });
-    }
-
-    // Waits for the sync under way, and for the one asked for if keep; the
-    // errno of the first that failed, or 0.
-    int Finish(bool keep)
-    {
-        std::unique_lock lock(m_mutex);
-        m_bAsked = m_bAsked && keep;
-        m_ended.wait(lock, [this] { return !m_bRunning; });
-        return m_nError;
-    }
-
-private:
-    void Run()
-    {
-        std::unique_lock lock(m_mutex);
-        while (m_bAsked)
-        {
-            m_bAsked = false;
-            lock.unlock();
-            // The data alone: the final sync at Commit takes the metadata.
-            const int error = fdatasync(m_nDescriptor) == 0 || errno == EINVAL ? 0 : errno;
-            lock.lock();
-            if (m_nError == 0)
-                m_nError = error;
-        }
-        m_bRunning = false;
-        // Under the lock: once Finish sees the end, this object may go.
-        m_ended.notify_all();
-    }
-
-    const int m_nDescriptor;
-    std::mutex m_mutex;
-    std::condition_variable m_ended;
-    bool m_bAsked = false;
-    bool m_bRunning = false;
-    int m_nError = 0;
-};
 
 CAtomicOutputFile::CAtomicOutputFile() = default;
 
@@ -249,36 +184,22 @@ bool CAtomicOutputFile::Write(const char* data, std::size_t count)
         count -= static_cast<std::size_t>(written);
         m_nWritten += static_cast<std::uint64_t>(written);
     }
-    SyncEarly();
+    StartWriteback();
     return true;
 }
 
-void CAtomicOutputFile::SyncEarly()
+void CAtomicOutputFile::StartWriteback()
 {
-    if (m_bDirect || m_nWritten - m_nSyncAsked < kEarlySyncStretch)
+    if (m_bDirect || m_nWritten - m_nWritebackAsked < kWritebackStretch)
         return;
-    m_nSyncAsked = m_nWritten;
-    if (!m_pEarlySync)
-    {
-        try
-        {
-            m_pEarlySync = std::make_unique<CEarlySync>(m_nDescriptor);
-        }
-        catch (const std::exception&)
-        {
-            return; // no memory now: Commit syncs what this sync would have
-        }
-    }
-    m_pEarlySync->Ask();
-}
-
-int CAtomicOutputFile::FinishEarlySync(bool keep)
-{
-    if (!m_pEarlySync)
-        return 0;
-    const int error = m_pEarlySync->Finish(keep);
-    m_pEarlySync.reset();
-    return error;
+    m_nWritebackAsked = m_nWritten;
+    // Starts the writing of the pages so far and returns without waiting for
+    // it: unlike a sync, it neither waits for the disk nor makes the file
+    // system commit its journal, which would hold up the writes that follow.
+    // A file system that cannot do it leaves the work to the final sync.
+    if (sync_file_range(m_nDescriptor, 0, 0, SYNC_FILE_RANGE_WRITE) != 0 && errno != EINVAL && errno != ENOSYS &&
+        m_nWritebackError == 0)
+        m_nWritebackError = errno;
 }
 
 bool CAtomicOutputFile::CloseDescriptor()
@@ -310,12 +231,12 @@ bool CAtomicOutputFile::Commit()
         KeepingErrno([this] { Reset(); });
         return closed;
     }
-    // A failed early sync is reported here: the system may not report the
-    // failure to a later sync again.
-    if (const int earlyError = FinishEarlySync(true); earlyError != 0)
+    // A failed writeback is reported here: the system may not report the
+    // failure to the final sync again.
+    if (const int writebackError = m_nWritebackError; writebackError != 0)
     {
         Discard();
-        errno = earlyError;
+        errno = writebackError;
         return false;
     }
     // fsync before the rename: otherwise a crash soon after could leave the
@@ -363,7 +284,6 @@ bool CAtomicOutputFile::CommitUnnamed()
 
 void CAtomicOutputFile::Discard()
 {
-    FinishEarlySync(false); // the file goes: no sync is worth waiting for
     if (m_nDescriptor >= 0)
         CloseDescriptor();
     if (!m_bDirect && !m_strWritingPath.empty())
@@ -378,7 +298,8 @@ void CAtomicOutputFile::Reset()
     m_bFailed = false;
     m_nFirstError = 0;
     m_nWritten = 0;
-    m_nSyncAsked = 0;
+    m_nWritebackAsked = 0;
+    m_nWritebackError = 0;
     m_strFinalPath.clear();
     m_strWritingPath.clear();
     m_strFolder.clear();

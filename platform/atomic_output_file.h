@@ -3,7 +3,6 @@
 #include "platform/byte_sink.h"
 
 #include <cstdint>
-#include <memory>
 #include <string>
 
 // An output file that appears under its final name only when complete.
@@ -53,22 +52,19 @@ private:
     bool CommitUnnamed();
     bool CloseDescriptor();
     void Reset();
-    void SyncEarly();
-    // Ends the background syncs, making the one asked for if keep; the errno
-    // of the first that failed, or 0.
-    int FinishEarlySync(bool keep);
+    void StartWriteback();
 
-    class CEarlySync;
-    // A large file is synced in the background every this many bytes.
-    static constexpr std::uint64_t kEarlySyncStretch = std::uint64_t {8} << 20;
+    // A large file is handed to the disk every this many bytes while it is
+    // written, so that the sync at Commit finds little left to do.
+    static constexpr std::uint64_t kWritebackStretch = std::uint64_t {8} << 20;
 
     int m_nDescriptor = -1;
     bool m_bDirect = false;
     bool m_bFailed = false;
     int m_nFirstError = 0; // errno of the write that failed
     std::uint64_t m_nWritten = 0;
-    std::uint64_t m_nSyncAsked = 0; // bytes written when the last early sync was asked for
-    std::unique_ptr<CEarlySync> m_pEarlySync;
+    std::uint64_t m_nWritebackAsked = 0; // bytes written when the last writeback was started
+    int m_nWritebackError = 0;           // errno of the first writeback that failed
     std::string m_strFinalPath;
     std::string m_strWritingPath; // empty while an unnamed file is written
     // Where an unnamed file gets its name: the final path's folder and name.

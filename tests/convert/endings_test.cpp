@@ -51,7 +51,7 @@ TEST(ConversionEndings, StatusMessageAndFolder)
          [](Folder f) { fs::create_symlink("/dev/full", f / "full.dtq"); }, {.unprivileged = true}},
         {{"-o", "ship.dtq", "ship.3ds"}, "Error: Could not write Output file: ship.dtq (File too large)", [](Folder) {}, {.fileSize = 1000}},
         // On a disk whose syncs fail: the final sync, and for a large output the
-        // sync made while it was written, which is reported though the final one fails otherwise.
+        // writeback started while it was written, which is reported though the final sync fails otherwise.
         {{"-o", "ship.dtq", "ship.3ds"}, "Error: Could not write Output file: ship.dtq (No space left on device)", [](Folder) {},
          {.preload = TESSALINE_FAILING_SYNC_PATH}},
         {{"-o", "ship.dtq", "big.3ds"}, "Error: Could not write Output file: ship.dtq (Input/output error)",
