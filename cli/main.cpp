@@ -30,6 +30,7 @@ ConversionRequest MakeRequest(const ConvertOptions& options, const std::string& 
     request.writeStandardOutput = request.outputPath == kStandardStream;
     request.flip = options.flip;
     request.objUp = options.objUp;
+    request.orient = options.orient;
     request.textureName = options.textureName;
     request.frameRange = options.frameRange;
     if (options.frames)

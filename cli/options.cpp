@@ -28,6 +28,7 @@ enum LongOnly : int
     kSize,
     kPreviewBoth,
     kUp,
+    kOrient,
 };
 
 const option kLongOptions[] = {
@@ -50,6 +51,7 @@ const option kLongOptions[] = {
     {"size", required_argument, nullptr, kSize},
     {"preview-both", no_argument, nullptr, kPreviewBoth},
     {"up", required_argument, nullptr, kUp},
+    {"orient", no_argument, nullptr, kOrient},
     {nullptr, 0, nullptr, 0},
 };
 // The leading ':' reports a missing value apart from an unknown option.
@@ -131,6 +133,8 @@ ParsedCommandLine Validated(ConvertOptions options, bool rangeGiven, bool previe
         return UsageError("no input file given");
     if ((options.json || options.strict) && options.mode != RunMode::Info)
         return UsageError("--json and --strict need --info");
+    if (options.orient && options.mode == RunMode::Info)
+        return UsageError("--info reports the faces as stored and takes no --orient");
     if (previewOptionGiven && options.mode != RunMode::Preview)
         return UsageError("--size and --preview-both need --preview");
     if (options.mode != RunMode::Convert)
@@ -223,7 +227,10 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
         case kVersion:
             return {CommandAction::ShowVersion, {}, {}};
         case kFlip:
-            options.flip = true;
+        case kOrient:
+            (option == kFlip ? options.flip : options.orient) = true;
+            if (options.flip && options.orient)
+                return UsageError("--orient and --flip exclude each other");
             break;
         case kFrames:
         case kMorph: {
@@ -294,6 +301,9 @@ std::string UsageText()
            "                         reversing it\n"
            "      --up=AXIS          the axis OBJ inputs were exported with as up:\n"
            "                         y (the default) or z\n"
+           "      --orient           first turn each patch of faces that a viewer\n"
+           "                         sees more from the back than from the front,\n"
+           "                         so that the default conversion suits it\n"
            "      --texture=NAME     the texture name written on every object\n"
            "                         (default: the output's name with .RAW)\n"
            "      --frames           write each frame of the keyframe animation as\n"

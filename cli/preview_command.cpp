@@ -17,6 +17,7 @@ int RunPreview(const ConvertOptions& options)
     request.previewSize = options.previewSize;
     request.flip = options.flip;
     request.objUp = options.objUp;
+    request.orient = options.orient;
     request.previewBoth = options.previewBoth;
     CExecutor executor(options.jobs);
     request.executor = &executor;
