@@ -1,0 +1,52 @@
+# What the Windows build needs beyond the common one: the header-only
+# libraries in a folder of their own, the programs' manifest, and Wine to
+# run the tests. Included by the top-level CMakeLists.txt when WIN32.
+
+enable_language(RC)
+
+# The header-only libraries come from Debian's packages for the build
+# machine. Their folder, /usr/include, also holds glibc's headers, which
+# must never reach a Windows compile: the few headers needed are linked
+# into a folder of the build's own instead.
+set(TESSALINE_THIRD_PARTY_DIR ${CMAKE_BINARY_DIR}/third_party/include)
+add_library(tessaline_third_party INTERFACE)
+target_include_directories(tessaline_third_party SYSTEM INTERFACE ${TESSALINE_THIRD_PARTY_DIR})
+# tessaline_third_party_header(SOURCE NAME PACKAGE): SOURCE, a file or a
+# folder, appears as NAME in the folder; PACKAGE is the Debian package that
+# has it.
+function(tessaline_third_party_header source name package)
+  if(NOT EXISTS ${source})
+    message(FATAL_ERROR "${source} is missing: install ${package} (scripts/install-deps)")
+  endif()
+  get_filename_component(folder ${TESSALINE_THIRD_PARTY_DIR}/${name} DIRECTORY)
+  file(MAKE_DIRECTORY ${folder})
+  file(CREATE_LINK ${source} ${TESSALINE_THIRD_PARTY_DIR}/${name} SYMBOLIC)
+endfunction()
+tessaline_third_party_header(/usr/include/stb/stb_image_write.h stb/stb_image_write.h libstb-dev)
+tessaline_third_party_header(/usr/include/nlohmann nlohmann nlohmann-json3-dev)
+
+# tessaline_windows_manifest(TARGET PROGRAM): embeds the application
+# manifest (platform/tessaline.manifest.in) into the program TARGET, whose
+# file is PROGRAM.exe.
+function(tessaline_windows_manifest target program)
+  set(TESSALINE_MANIFEST_PROGRAM ${program})
+  set(manifest ${CMAKE_CURRENT_BINARY_DIR}/${program}.manifest)
+  configure_file(${PROJECT_SOURCE_DIR}/platform/tessaline.manifest.in ${manifest} @ONLY)
+  set(resource ${CMAKE_CURRENT_BINARY_DIR}/${program}-manifest.rc)
+  file(WRITE ${resource}.in "#include <winuser.h>\nCREATEPROCESS_MANIFEST_RESOURCE_ID RT_MANIFEST \"${manifest}\"\n")
+  configure_file(${resource}.in ${resource} COPYONLY)
+  target_sources(${target} PRIVATE ${resource})
+  set_property(SOURCE ${resource} APPEND PROPERTY OBJECT_DEPENDS ${manifest})
+endfunction()
+
+# Tests run under Wine, in a prefix of the build's own (created by the first
+# test), without its prompts for Mono and Gecko and without its messages.
+if(NOT CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_CROSSCOMPILING)
+  find_program(TESSALINE_WINE wine)
+  if(TESSALINE_WINE)
+    set(TESSALINE_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+    configure_file(${PROJECT_SOURCE_DIR}/tests/windows/wine-run.in ${CMAKE_BINARY_DIR}/wine-run @ONLY
+                   FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
+  endif()
+endif()
