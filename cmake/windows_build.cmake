@@ -39,6 +39,11 @@ function(tessaline_windows_manifest target program)
   set_property(SOURCE ${resource} APPEND PROPERTY OBJECT_DEPENDS ${manifest})
 endfunction()
 
+# The Linux build of the same sources: its native tools (the icon renderer)
+# run during this build, and its converter is what the Windows one's output
+# is compared with. `make windows` builds them there first.
+set(TESSALINE_HOST_BUILD_DIR ${PROJECT_SOURCE_DIR}/build CACHE PATH "The native (Linux) build folder of the same sources")
+
 # Tests run under Wine, in a prefix of the build's own (created by the first
 # test), without its prompts for Mono and Gecko and without its messages.
 if(NOT CMAKE_CROSSCOMPILING_EMULATOR AND CMAKE_CROSSCOMPILING)
