@@ -34,11 +34,12 @@ TSAN_CONVERT_TESTS    := ConversionEndings.BatchOnAFailingDisk
 TSAN_ROBUSTNESS_TESTS := Executor.*:Interrupt.*
 
 # The Windows programs, cross-built with MinGW-w64, and the native tools
-# their build runs (the icon renderer) from $(BUILD_DIR). Their tests run
-# under Wine, in a prefix inside $(WINDOWS_DIR).
+# from $(BUILD_DIR) that their build runs (the icon renderer) and their tests
+# compare with (the Linux converter, the model maker). The tests run under
+# Wine, in a prefix inside $(WINDOWS_DIR).
 WINDOWS_DIR  := build-windows
 WINDOWS_TOOLCHAIN := cmake/mingw-w64-x86_64.cmake
-HOST_TOOLS   := tessaline_icons tessaline-convert
+HOST_TOOLS   := tessaline_icons tessaline-convert tessaline-make-bench-model
 
 FUZZER      := $(FUZZ_DIR)/fuzz/tessaline-load-fuzzer
 FUZZ_SEEDS  := $(FUZZ_DIR)/fuzz/seeds

@@ -9,6 +9,10 @@
 #include <fcntl.h>
 #include <io.h>
 
+// Wildcards in the arguments (C:\models\*.3ds) are expanded by the C
+// runtime's start-up, as cmd and PowerShell leave them to each program.
+int _dowildcard = -1;
+
 void PrepareCommandLineProcess()
 {
     // Model text, pictures and reports are the same bytes as on any other

@@ -35,7 +35,8 @@ for way in plain --flip --frames; do
         status=0
         (cd "$out" && "${converter[@]}" -j 2 "${options[@]}" -d . ../in/* 2>"../$system$way.err") || status=$?
         echo "$status" >"$scratch/$system$way.status"
-        sort "$scratch/$system$way.err" >"$scratch/$system$way.sorted"
+        # The Windows converter joins -d's folder and a name with '\'.
+        tr '\\' / <"$scratch/$system$way.err" | sort >"$scratch/$system$way.sorted"
     done
     written=$(find "$scratch/linux$way" -type f | wc -l)
     failed=$(grep -c ': Error' "$scratch/linux$way.sorted" || true)
