@@ -114,6 +114,12 @@ run 0 "" -d out 'in\*.3ds'
 written out/boat.DTQ boat.DTQ
 written out/ship.DTQ ship.DTQ
 
+begin "a preview picture, through the Windows build's encoder"
+run 0 "" --preview-both --size 64 --preview out/ship.png in/ship.3ds
+# The signature, then IHDR: 128 x 64, 8-bit RGB.
+header=$(od -An -tx1 -N26 out/ship.png | tr -d ' \n')
+[ "$header" = 89504e470d0a1a0a0000000d4948445200000080000000400802 ] || fail "not a 128 x 64 RGB PNG: $header"
+
 begin "an input that is missing"
 run 1 "Error: Could not open Input file: in/missing.3ds (" -o out/x.dtq in/missing.3ds
 
