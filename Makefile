@@ -40,6 +40,11 @@ TSAN_ROBUSTNESS_TESTS := Executor.*:Interrupt.*
 WINDOWS_DIR  := build-windows
 WINDOWS_TOOLCHAIN := cmake/mingw-w64-x86_64.cmake
 HOST_TOOLS   := tessaline_icons tessaline-convert tessaline-make-bench-model
+# The dialog's icon and picture, drawn natively for its resources.
+ifneq ($(wildcard app/win32/CMakeLists.txt),)
+HOST_TOOLS   += tessaline_windows_artwork
+WINDOWS_OPTIONS := -DTESSALINE_WINDOWS_ARTWORK_DIR=$(CURDIR)/$(BUILD_DIR)/app/windows-artwork
+endif
 
 FUZZER      := $(FUZZ_DIR)/fuzz/tessaline-load-fuzzer
 FUZZ_SEEDS  := $(FUZZ_DIR)/fuzz/seeds
@@ -79,7 +84,7 @@ windows: windows-build
 windows-build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS) --target $(HOST_TOOLS)
 	cmake -S . -B $(WINDOWS_DIR) -DCMAKE_TOOLCHAIN_FILE=$(WINDOWS_TOOLCHAIN) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
-	  -DTESSALINE_HOST_BUILD_DIR=$(CURDIR)/$(BUILD_DIR)
+	  -DTESSALINE_HOST_BUILD_DIR=$(CURDIR)/$(BUILD_DIR) $(WINDOWS_OPTIONS)
 	cmake --build $(WINDOWS_DIR) -j $(JOBS)
 
 demo: build

@@ -26,12 +26,10 @@ tessaline_third_party_header(/usr/include/stb/stb_image_write.h stb/stb_image_wr
 tessaline_third_party_header(/usr/include/nlohmann nlohmann nlohmann-json3-dev)
 
 # tessaline_windows_manifest(TARGET PROGRAM): embeds the application
-# manifest (platform/tessaline.manifest.in) into the program TARGET, whose
-# file is PROGRAM.exe.
+# manifest of both programs (platform/tessaline.manifest) into the program
+# TARGET, whose file is PROGRAM.exe.
 function(tessaline_windows_manifest target program)
-  set(TESSALINE_MANIFEST_PROGRAM ${program})
-  set(manifest ${CMAKE_CURRENT_BINARY_DIR}/${program}.manifest)
-  configure_file(${PROJECT_SOURCE_DIR}/platform/tessaline.manifest.in ${manifest} @ONLY)
+  set(manifest ${PROJECT_SOURCE_DIR}/platform/tessaline.manifest)
   set(resource ${CMAKE_CURRENT_BINARY_DIR}/${program}-manifest.rc)
   file(WRITE ${resource}.in "#include <winuser.h>\nCREATEPROCESS_MANIFEST_RESOURCE_ID RT_MANIFEST \"${manifest}\"\n")
   configure_file(${resource}.in ${resource} COPYONLY)
