@@ -92,7 +92,7 @@ begin "an output another program holds open"
 echo earlier >out/held.dtq
 "$wine_run" "$hold" "$(windows_path "$folder/out/held.dtq")" "$(windows_path "$folder/release")" >held &
 holder=$!
-for _ in $(seq 500); do [ -s held ] && break; sleep 0.02; done
+for _ in $(seq 3000); do [ -s held ] && break; sleep 0.02; done
 [ -s held ] || fail "the file was not held"
 run 1 "Error: Could not create Output file: out/held.dtq (" -o out/held.dtq in/ship.3ds
 touch release && wait $holder
