@@ -24,6 +24,20 @@ function(tessaline_third_party_header source name package)
 endfunction()
 tessaline_third_party_header(/usr/include/stb/stb_image_write.h stb/stb_image_write.h libstb-dev)
 tessaline_third_party_header(/usr/include/nlohmann nlohmann nlohmann-json3-dev)
+# The readers of OBJ and glTF, where their packages are installed; tinygltf
+# includes stb's headers without their folder.
+foreach(header tiny_obj_loader.h tiny_gltf.h stb/stb_image.h)
+  if(EXISTS /usr/include/${header})
+    get_filename_component(name ${header} NAME)
+    tessaline_third_party_header(/usr/include/${header} ${name} "")
+  endif()
+endforeach()
+tessaline_third_party_header(/usr/include/stb/stb_image_write.h stb_image_write.h libstb-dev)
+# Searches for these headers find the build's folder, never /usr/include.
+foreach(variable TINYOBJLOADER_INCLUDE_DIR TESSALINE_TINYGLTF_INCLUDE_DIR TESSALINE_JSON_INCLUDE_DIR
+                 STB_IMAGE_WRITE_INCLUDE_DIR)
+  set(${variable} ${TESSALINE_THIRD_PARTY_DIR} CACHE PATH "" FORCE)
+endforeach()
 
 # tessaline_windows_manifest(TARGET PROGRAM): embeds the application
 # manifest of both programs (platform/tessaline.manifest) into the program
