@@ -56,21 +56,33 @@ namespace temporary_files
 {
 void* Create(const std::wstring& path)
 {
-    Registry& registry = TheRegistry();
-    std::lock_guard<std::mutex> guard(registry.lock);
-    const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return nullptr;
-    try
+    HANDLE file = INVALID_HANDLE_VALUE;
+    DWORD error = ERROR_SUCCESS;
     {
-        registry.paths.insert(path);
+        Registry& registry = TheRegistry();
+        std::lock_guard<std::mutex> guard(registry.lock);
+        file = CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+        error = GetLastError();
+        if (file != INVALID_HANDLE_VALUE)
+        {
+            try
+            {
+                registry.paths.insert(path);
+            }
+            catch (const std::bad_alloc&)
+            {
+                CloseHandle(file);
+                DeleteFileW(path.c_str());
+                file = INVALID_HANDLE_VALUE;
+                error = ERROR_NOT_ENOUGH_MEMORY;
+            }
+        }
     }
-    catch (const std::bad_alloc&)
+    // Set after the lock is given back, which may itself change it.
+    if (file == INVALID_HANDLE_VALUE)
     {
-        CloseHandle(file);
-        DeleteFileW(path.c_str());
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        SetLastError(error);
         return nullptr;
     }
     return file;
@@ -78,14 +90,21 @@ void* Create(const std::wstring& path)
 
 bool Rename(const std::wstring& path, const std::wstring& finalPath)
 {
-    Registry& registry = TheRegistry();
-    std::lock_guard<std::mutex> guard(registry.lock);
-    // Write-through: the call returns once the new name is on disk, as the
-    // data already is.
-    if (!MoveFileExW(path.c_str(), finalPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        return false;
-    registry.paths.erase(path);
-    return true;
+    bool renamed = false;
+    DWORD error = ERROR_SUCCESS;
+    {
+        Registry& registry = TheRegistry();
+        std::lock_guard<std::mutex> guard(registry.lock);
+        // Write-through: the call returns once the new name is on disk, as
+        // the data already is.
+        renamed = MoveFileExW(path.c_str(), finalPath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        error = GetLastError();
+        if (renamed)
+            registry.paths.erase(path);
+    }
+    if (!renamed)
+        SetLastError(error);
+    return renamed;
 }
 
 void Remove(const std::wstring& path)
