@@ -281,6 +281,9 @@ int RunInfo(const ConvertOptions& options)
             continue;
         }
         const ModelReport& report = *result.report;
+        // What the load left out of the file (a glTF file's skins, say).
+        for (const std::string& warning : result.warnings)
+            status.ShowErrorLine(warning);
         if (options.strict && !report.warnings.empty())
         {
             failed = true;

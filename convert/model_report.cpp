@@ -140,18 +140,6 @@ ObjectReport InspectObject(const ModelObject& object, int index, ModelReport& re
     return result;
 }
 
-bool SameValue(float a, float b)
-{
-    return a == b || (std::isnan(a) && std::isnan(b));
-}
-
-bool KeysChange(const std::vector<ModelVertex>& keys)
-{
-    return std::any_of(keys.begin(), keys.end(), [&](const ModelVertex& key) {
-        return !SameValue(key.x, keys[0].x) || !SameValue(key.y, keys[0].y) || !SameValue(key.z, keys[0].z);
-    });
-}
-
 // How many objects have key slots that change; none to tell when the
 // animation was too long for its keys to be read.
 std::optional<int> CountAnimatedObjects(CLoadedModel& model)
@@ -160,13 +148,7 @@ std::optional<int> CountAnimatedObjects(CLoadedModel& model)
         return std::nullopt;
     int animated = 0;
     for (int i = 0; i < model.GetObjectCount(); ++i)
-    {
-        const ModelObject& object = *model.GetObject(i);
-        animated += KeysChange(object.positionKeys) || KeysChange(object.rotationKeys) ||
-                            KeysChange(object.scaleKeys)
-                        ? 1
-                        : 0;
-    }
+        animated += model.IsObjectAnimated(i) ? 1 : 0;
     return animated;
 }
 

@@ -142,6 +142,8 @@ std::unique_ptr<CLoadedModel> LoadRun(OpenedRun& run, const ConversionRequest& r
         Fail(result, model->GetError(), model->GetErrorText());
         return nullptr;
     }
+    const std::vector<std::string>& warnings = model->GetWarnings();
+    result.warnings.insert(result.warnings.end(), warnings.begin(), warnings.end());
     return model;
 }
 

@@ -1,9 +1,11 @@
-// Writes the fuzzing seed corpus: tessaline-make-seed-corpus FOLDER
+// Writes the fuzzing seed corpora: tessaline-make-seed-corpus FOLDER GLTF_FOLDER
 //
-// Small valid files that between them reach every chunk the reader acts on,
-// so that mutation starts from inputs that get deep into the reader.
+// Small valid files that between them reach every chunk the .3DS reader acts
+// on, and every part of a glTF file the glTF source reads, so that mutation
+// starts from inputs that get deep into the readers.
 #include "fixtures/chunk_writer.h"
 #include "fixtures/example_ship.h"
+#include "fixtures/gltf_writer.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -78,29 +80,37 @@ std::vector<std::uint8_t> OddChunks()
     writer.End();
     return writer.Take();
 }
+
+bool WriteSeeds(const std::filesystem::path& folder, const std::vector<std::pair<std::string, std::vector<std::uint8_t>>>& seeds)
+{
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    for (const auto& [name, bytes] : seeds)
+    {
+        const std::string path = (folder / name).string();
+        if (!WriteFile(path, bytes))
+        {
+            std::fprintf(stderr, "Error: Could not write %s\n", path.c_str());
+            return false;
+        }
+    }
+    return true;
+}
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2)
+    if (argc != 3)
     {
-        std::fprintf(stderr, "Usage: tessaline-make-seed-corpus FOLDER\n");
+        std::fprintf(stderr, "Usage: tessaline-make-seed-corpus FOLDER GLTF_FOLDER\n");
         return 2;
     }
-    const std::filesystem::path folder = argv[1];
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    const std::pair<const char*, std::vector<std::uint8_t>> seeds[] = {
-        {"example_ship", BuildExampleShip()}, {"objects", Objects()},
-        {"animation", Animation()},           {"odd_chunks", OddChunks()}};
-    for (const auto& [name, bytes] : seeds)
-    {
-        const std::string path = (folder / (std::string(name) + ".3ds")).string();
-        if (!WriteFile(path, bytes))
-        {
-            std::fprintf(stderr, "Error: Could not write %s\n", path.c_str());
-            return 1;
-        }
-    }
-    return 0;
+    const std::vector<Mesh> ship = ExampleShipMeshes();
+    const bool written =
+        WriteSeeds(argv[1], {{"example_ship.3ds", BuildExampleShip()}, {"objects.3ds", Objects()},
+                             {"animation.3ds", Animation()}, {"odd_chunks.3ds", OddChunks()}}) &&
+        WriteSeeds(argv[2], {{"ship.gltf", BuildGltf(ship, {.indexBytes = 1}).model},
+                             {"ship.glb", BuildGltf(ship, {.layout = GltfLayout::Binary, .indexBytes = 4}).model},
+                             {"animation.gltf", GltfAnimationSample()}, {"features.gltf", GltfFeatureSample()}});
+    return written ? 0 : 1;
 }

@@ -2,6 +2,24 @@
 
 #include "geometry/normals.h"
 
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+bool SameValue(float a, float b)
+{
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
+
+bool KeysChange(const std::vector<ModelVertex>& keys)
+{
+    return std::any_of(keys.begin(), keys.end(), [&](const ModelVertex& key) {
+        return !SameValue(key.x, keys[0].x) || !SameValue(key.y, keys[0].y) || !SameValue(key.z, keys[0].z);
+    });
+}
+} // namespace
+
 CLoadedModel::CLoadedModel(CStatusSink* statusSink, std::string* text) : m_pText(text), m_pStatusSink(statusSink)
 {
 }
@@ -33,6 +51,14 @@ int CLoadedModel::ComputeVertexNormals()
     for (int i = 0; i < GetObjectCount(); ++i)
         ComputeObjectVertexNormals(*GetObject(i));
     return 0;
+}
+
+bool CLoadedModel::IsObjectAnimated(int index) const
+{
+    if (!m_bKeysRead)
+        return false;
+    const ModelObject& object = m_pObjects[static_cast<std::size_t>(index)];
+    return KeysChange(object.positionKeys) || KeysChange(object.rotationKeys) || KeysChange(object.scaleKeys);
 }
 
 const std::string& CLoadedModel::GetErrorText() const

@@ -6,6 +6,7 @@
 #include "records/error_kind.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,14 @@ enum class KeyTracks
     Skip,            // no object gets key arrays; the segment's length is still taken
     ReadWhenTheyFit, // as Read while the animation stays within the limits; past them, as Skip
 };
+
+// The key slots a load may give its objects together, one per object and
+// frame. The longest animations we mean to place, 100 objects over 40,000
+// frames, need 4,000,000 slots; 2^22 leaves some room above that and keeps
+// the .3DS key arrays below 260 MB, however small the file that claims them.
+// Past that, a load that must read the keys fails and one that reads them
+// when they fit goes on without them.
+inline constexpr std::uint64_t kMaxKeySlots = std::uint64_t{1} << 22;
 
 // A loaded model, whatever format it was read from: the objects and the
 // memory of their arrays, their order by name, the frame count, and why the
@@ -67,8 +76,15 @@ public:
     const std::string& GetErrorText() const;
 
     int GetFrameSegmentLength() const { return m_nFrames; }
-    // Whether every object has a key slot per frame, filled from its tracks.
+    // Whether the keyframe model can be built: every object then has what
+    // places it at each frame (for a .3DS file, a key slot per frame).
     bool AreKeysRead() const { return m_bKeysRead; }
+    // Whether the object's placement changes from frame to frame; false
+    // when the keys were not read.
+    virtual bool IsObjectAnimated(int index) const;
+    // What the load left out or took differently from the file, one line
+    // each, beginning "Warning"; the load succeeded all the same.
+    const std::vector<std::string>& GetWarnings() const { return m_warnings; }
     // Whether the file stored the object's name longer than the 12
     // characters kept of it.
     bool IsNameCut(int index) const
@@ -90,6 +106,7 @@ protected:
     // status text. Returns 0, the load's result.
     int FailLoad(ErrorKind kind, const std::string& message);
     void ShowProgress(const std::string& text);
+    void AddWarning(const std::string& text) { m_warnings.push_back(text); }
     // Checks what the consumers of the objects rely on and, for a morph
     // sequence, orders the objects by name. Returns the load's result.
     int FinishLoad();
@@ -106,6 +123,7 @@ protected:
     std::vector<ModelObject> m_pObjects;
     std::vector<ModelObject*> m_ppSorted;
     std::vector<bool> m_objectNameCut; // by object index
+    std::vector<std::string> m_warnings;
 
 private:
     bool CanBuildFrame(int frame);

@@ -1,5 +1,6 @@
 #include "model/model_format.h"
 
+#include "model/gltf_model.h"
 #include "model/model_3ds.h"
 
 #include <algorithm>
@@ -80,10 +81,11 @@ std::unique_ptr<CLoadedModel> MakeModelSource(ModelFormat format, const ModelSou
 {
     switch (format)
     {
-    case ModelFormat::ThreeDs:
-    case ModelFormat::Obj:
     case ModelFormat::Gltf:
     case ModelFormat::Glb:
+        return std::make_unique<CGltfModel>(status, text, options.keys, format == ModelFormat::Glb, options.path);
+    case ModelFormat::ThreeDs:
+    case ModelFormat::Obj:
     case ModelFormat::Other:
         break;
     }

@@ -1,7 +1,10 @@
-// Every packaged .3DS file, whole, cut short and with bytes changed from a
-// fixed seed, and every input kept in fuzz/regressions: each load must end
-// in success or in exactly one message beginning "Error", with everything
-// that follows a load intact (the fuzz target's checks).
+// Every packaged .3DS file and our glTF writer's files, whole, cut short and
+// with bytes changed from a fixed seed, and every input kept in
+// fuzz/regressions: each load must end in success or in exactly one message
+// beginning "Error", with everything that follows a load intact (the fuzz
+// target's checks).
+#include "fixtures/example_ship.h"
+#include "fixtures/gltf_writer.h"
 #include "fuzz/exercise_model.h"
 #include "tests/support/test_support.h"
 
@@ -20,15 +23,12 @@ robustness::ExerciseOutcome Check(const std::string& bytes, const std::string& w
     return outcome;
 }
 
-class PackagedModel : public ::testing::TestWithParam<std::filesystem::path>
+// The file whole, cut short and with bytes changed; the whole file loads
+// unless it is empty (assimp's set has an empty file).
+void Sweep(const std::string& bytes)
 {
-};
-
-TEST_P(PackagedModel, WholeCutAndChangedEndInSuccessOrOneError)
-{
-    const std::string bytes = support::ReadFile(GetParam());
     int failures = 0;
-    EXPECT_EQ(Check(bytes, "whole", failures).loaded[0], bytes.empty() ? 0 : 1); // assimp's set has an empty file
+    EXPECT_EQ(Check(bytes, "whole", failures).loaded[0], bytes.empty() ? 0 : 1);
     // Every length of a small file, spread lengths and fewer changed copies
     // of a larger one, which takes longer to load.
     const bool small = bytes.size() < 16384;
@@ -47,6 +47,27 @@ TEST_P(PackagedModel, WholeCutAndChangedEndInSuccessOrOneError)
         Check(changed, what, failures);
     }
     EXPECT_EQ(failures, 0);
+}
+
+class PackagedModel : public ::testing::TestWithParam<std::filesystem::path>
+{
+};
+
+TEST_P(PackagedModel, WholeCutAndChangedEndInSuccessOrOneError)
+{
+    Sweep(support::ReadFile(GetParam()));
+}
+
+// A .glb is cut inside its header, its JSON and its binary chunk; a .gltf
+// inside its JSON and its base64 data.
+TEST(GltfFiles, WholeCutAndChangedEndInSuccessOrOneError)
+{
+    using fixtures::GltfLayout;
+    const std::vector<fixtures::Mesh> ship = fixtures::ExampleShipMeshes();
+    for (const std::vector<std::uint8_t>& file :
+         {fixtures::BuildGltf(ship).model, fixtures::BuildGltf(ship, {.layout = GltfLayout::Binary, .indexBytes = 1}).model,
+          fixtures::GltfAnimationSample(), fixtures::GltfFeatureSample()})
+        Sweep(std::string(file.begin(), file.end()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Packages, PackagedModel, ::testing::ValuesIn(support::PackagedModels()));

@@ -6,6 +6,7 @@
 
 #include "fixtures/chunk_writer.h"
 #include "model/model_3ds.h"
+#include "model/model_format.h"
 #include "model/status_sink.h"
 #include "platform/input_file.h"
 
@@ -27,6 +28,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <random>
 #include <set>
 #include <stdexcept>
@@ -144,6 +146,28 @@ struct LoadedModel : CStatusSink
     std::vector<std::string> progress;
     std::string text;
     CModel3DS model;
+    int result = 0;
+};
+
+// A model of any format loaded from bytes in memory by the source a run
+// chooses for them, with what it showed on the way. path names the file
+// for the source (the folder of the files it refers to) as a run would;
+// empty, as for standard input.
+struct LoadedFile : CStatusSink
+{
+    explicit LoadedFile(std::vector<std::uint8_t> bytes, const std::string& path = "",
+                        LoadMode mode = LoadMode::KeyframeModel, KeyTracks keys = KeyTracks::Read)
+        : model(MakeModelSource(RecogniseFormat(bytes, path), {.path = path, .keys = keys}, this, &text))
+    {
+        CInputFile file;
+        file.OpenMemory(std::move(bytes));
+        result = model->LoadFile(&file, mode);
+    }
+    void ShowProgress(const std::string& shown) override { progress.push_back(shown); }
+
+    std::vector<std::string> progress;
+    std::string text;
+    std::unique_ptr<CLoadedModel> model;
     int result = 0;
 };
 
