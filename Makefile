@@ -33,6 +33,19 @@ TSAN_CLI_TESTS        := Converter.*:Preview.*
 TSAN_CONVERT_TESTS    := ConversionEndings.BatchOnAFailingDisk
 TSAN_ROBUSTNESS_TESTS := Executor.*:Interrupt.*
 
+# The Windows programs, cross-built with MinGW-w64, and the native tools
+# from $(BUILD_DIR) that their build runs (the icon renderer) and their tests
+# compare with (the Linux converter, the model maker). The tests run under
+# Wine, in a prefix inside $(WINDOWS_DIR).
+WINDOWS_DIR  := build-windows
+WINDOWS_TOOLCHAIN := cmake/mingw-w64-x86_64.cmake
+HOST_TOOLS   := tessaline_icons tessaline-convert tessaline-make-bench-model
+# The dialog's icon and picture, drawn natively for its resources.
+ifneq ($(wildcard app/win32/CMakeLists.txt),)
+HOST_TOOLS   += tessaline_windows_artwork
+WINDOWS_OPTIONS := -DTESSALINE_WINDOWS_ARTWORK_DIR=$(CURDIR)/$(BUILD_DIR)/app/windows-artwork
+endif
+
 FUZZER      := $(FUZZ_DIR)/fuzz/tessaline-load-fuzzer
 FUZZ_SEEDS  := $(FUZZ_DIR)/fuzz/seeds
 FUZZ_ARGS   := -dict=fuzz/chunk_ids.dict -max_len=4096 -timeout=10 -artifact_prefix=$(FUZZ_DIR)/
@@ -53,7 +66,8 @@ FUZZ_CHECK_SEED ?= 1
 FUZZ_SECONDS ?= 3600
 FUZZ_CORPUS  ?= $(FUZZ_DIR)/corpus
 
-.PHONY: all deps configure build package demo check check-unit check-asan check-tsan check-fuzz fuzz-build fuzz fuzz-obj bench clean
+.PHONY: all deps configure build package windows windows-build demo check check-unit check-asan check-tsan check-fuzz \
+        check-windows fuzz-build fuzz fuzz-obj bench clean
 
 all: build
 
@@ -71,18 +85,35 @@ build: configure
 package: build
 	cd $(BUILD_DIR) && cpack -G DEB
 
+# The Windows package, $(WINDOWS_DIR)/tessaline-<version>-windows-x64.zip:
+# tessaline.exe, tessaline-convert.exe and a read-me.
+windows: windows-build
+	cd $(WINDOWS_DIR) && cpack -G ZIP
+
+windows-build: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target $(HOST_TOOLS)
+	cmake -S . -B $(WINDOWS_DIR) -DCMAKE_TOOLCHAIN_FILE=$(WINDOWS_TOOLCHAIN) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) \
+	  -DTESSALINE_HOST_BUILD_DIR=$(CURDIR)/$(BUILD_DIR) $(WINDOWS_OPTIONS)
+	cmake --build $(WINDOWS_DIR) -j $(JOBS)
+
 demo: build
 	$(BUILD_DIR)/cli/tessaline-convert $(DEMO_INPUT) -o $(DEMO_OUTPUT)
 	@echo "--- first 20 lines of $(DEMO_OUTPUT) ---"
 	@head -n 20 $(DEMO_OUTPUT)
 
-# Every test suite, then the same suites under the sanitizers, the threaded
-# ones under ThreadSanitizer, then a bounded fuzzing run.
-check: check-unit check-asan check-tsan check-fuzz
+# Every test suite, the Windows programs' under Wine, then the same suites
+# under the sanitizers, the threaded ones under ThreadSanitizer, then a
+# bounded fuzzing run.
+check: check-unit check-windows check-asan check-tsan check-fuzz
 
 # No display in CI: Qt draws off screen.
 check-unit: build
 	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(TEST_JOBS)
+
+# The Windows programs under Wine: the core's suites, the converter's output
+# against the Linux build's, its endings on Windows, the DLLs it imports.
+check-windows: windows
+	ctest --test-dir $(WINDOWS_DIR) --output-on-failure -j $(TEST_JOBS)
 
 # The whole test suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
 check-asan: deps
@@ -138,4 +169,4 @@ bench: deps
 	JOBS=$(JOBS) bash scripts/bench.sh
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) $(FUZZ_DIR) $(WINDOWS_DIR)

@@ -3,11 +3,11 @@
 #include "cli/preview_command.h"
 #include "cli/terminal_status.h"
 #include "convert/batch.h"
+#include "platform/console.h"
 #include "platform/executor.h"
 #include "platform/interrupt_cleanup.h"
 #include "platform/version.h"
 
-#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -72,10 +72,7 @@ int ConvertAll(const ConvertOptions& options)
 int main(int argc, char** argv)
 {
     RemoveTemporaryFilesOnInterrupt();
-    // A file size limit or a closed pipe should fail the write, which the run
-    // reports and cleans up after, rather than kill the process mid-file.
-    std::signal(SIGXFSZ, SIG_IGN);
-    std::signal(SIGPIPE, SIG_IGN);
+    PrepareCommandLineProcess();
 
     const ParsedCommandLine parsed = ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     switch (parsed.action)

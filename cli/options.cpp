@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include "convert/output_naming.h"
+#include "platform/file_names.h"
 
 #include <charconv>
 #include <climits>
@@ -97,6 +98,33 @@ bool ParseFrameRange(std::string_view text, FrameRange& range)
     return true;
 }
 
+// Windows takes '\' and '/' alike and writes '\'; elsewhere only '/' separates.
+#if defined(_WIN32)
+constexpr char kFolderSeparator = '\\';
+constexpr std::string_view kFolderSeparators = "\\/";
+#else
+constexpr char kFolderSeparator = '/';
+constexpr std::string_view kFolderSeparators = "/";
+#endif
+
+bool EndsWithSeparator(const std::string& path)
+{
+    return !path.empty() && kFolderSeparators.find(path.back()) != std::string_view::npos;
+}
+
+// Paths are UTF-8 on every system; std::filesystem would otherwise take a
+// narrow string in the Windows code page of the moment.
+std::filesystem::path PathOf(const std::string& text)
+{
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+
+std::string TextOf(const std::filesystem::path& path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 // The name of the option at the failing argument, as the user wrote it.
 std::string OptionName(int shortOption, const char* argument)
 {
@@ -109,7 +137,7 @@ std::string OptionName(int shortOption, const char* argument)
 bool IsFolder(const std::string& path)
 {
     std::error_code error;
-    return path.ends_with('/') || std::filesystem::is_directory(path, error);
+    return EndsWithSeparator(path) || std::filesystem::is_directory(PathOf(path), error);
 }
 
 // The report and the picture take their inputs and a few options of their own.
@@ -158,9 +186,10 @@ ParsedCommandLine Validated(ConvertOptions options, bool rangeGiven, bool previe
             return UsageError("standard input needs -o");
         if (toStandardOutput)
             continue;
-        const std::string output =
-            std::filesystem::path(MakeOutputPath(OutputFor(options, input))).lexically_normal().string();
-        if (const auto [earlier, added] = inputByOutput.emplace(output, input); !added)
+        // Normalised, and in the letter case the system tells apart, so
+        // that two spellings of one file count as the same output.
+        const std::string output = TextOf(PathOf(MakeOutputPath(OutputFor(options, input))).lexically_normal());
+        if (const auto [earlier, added] = inputByOutput.emplace(FileNameKey(output), input); !added)
             return UsageError(earlier->second + " and " + input + " would both write " + output);
     }
     ParsedCommandLine parsed;
@@ -176,9 +205,9 @@ std::string OutputFor(const ConvertOptions& options, const std::string& input)
     if (!options.outputFolder)
         return DefaultOutputName(input);
     std::string folder = *options.outputFolder;
-    if (!folder.ends_with('/'))
-        folder += '/';
-    return folder + DefaultOutputName(std::filesystem::path(input).filename().string());
+    if (!EndsWithSeparator(folder))
+        folder += kFolderSeparator;
+    return folder + DefaultOutputName(TextOf(PathOf(input).filename()));
 }
 
 ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)

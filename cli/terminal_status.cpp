@@ -1,8 +1,6 @@
 #include "cli/terminal_status.h"
 
-#include <cerrno>
 #include <system_error>
-#include <unistd.h>
 
 namespace
 {
@@ -52,21 +50,4 @@ std::string MessageWithReason(const ConversionResult& result)
     if (!result.systemError)
         return result.message;
     return result.message + " (" + result.systemError.message() + ")";
-}
-
-void WriteErrorLine(const std::string& text)
-{
-    const std::string line = text + '\n';
-    const char* data = line.data();
-    std::size_t remaining = line.size();
-    while (remaining > 0)
-    {
-        const ssize_t written = ::write(STDERR_FILENO, data, remaining);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return; // nowhere left to report to
-        data += written;
-        remaining -= static_cast<std::size_t>(written);
-    }
 }

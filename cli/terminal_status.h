@@ -3,6 +3,7 @@
 #include "cli/options.h"
 #include "convert/conversion.h"
 #include "model/status_sink.h"
+#include "platform/console.h"
 
 #include <string>
 
@@ -30,8 +31,3 @@ private:
 // The result's message with the system's reason for the error in
 // parentheses, or alone when no reason is known.
 std::string MessageWithReason(const ConversionResult& result);
-
-// Writes text and a line feed to standard error with a single write where
-// the system allows, so that lines from threads and processes sharing it do
-// not interleave.
-void WriteErrorLine(const std::string& text);

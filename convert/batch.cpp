@@ -4,8 +4,8 @@
 #include "platform/atomic_output_file.h"
 #include "platform/disk_pool.h"
 #include "platform/executor.h"
+#include "platform/system_error.h"
 
-#include <cerrno>
 #include <condition_variable>
 #include <exception>
 #include <memory>
@@ -67,7 +67,7 @@ private:
     void Commit(std::unique_ptr<CWaitingFile> file)
     {
         const bool committed = file->output.Commit();
-        const int error = committed ? 0 : errno;
+        const int error = committed ? 0 : LastSystemError();
         const std::lock_guard lock(m_mutex);
         try
         {

@@ -71,7 +71,9 @@ struct ConversionRequest
 struct ConversionResult
 {
     ErrorKind kind = ErrorKind::None;
-    // The system's reason where a system call failed: errno values here.
+    // The system's reason where a system call failed, in the system
+    // category: errno values on POSIX systems, GetLastError() codes on
+    // Windows.
     std::error_code systemError;
     // The one message of a failure, beginning "Error"; empty on success.
     std::string message;

@@ -3,8 +3,8 @@
 #include "convert/output_naming.h"
 #include "geometry/winding.h"
 #include "platform/executor.h"
+#include "platform/system_error.h"
 
-#include <cerrno>
 #include <new>
 #include <optional>
 #include <stdexcept>
@@ -86,7 +86,7 @@ bool Fail(ConversionResult& result, ErrorKind kind, std::string message, int sys
 {
     result.kind = kind;
     result.message = std::move(message);
-    result.systemError = systemError != 0 ? std::error_code(systemError, std::system_category()) : std::error_code();
+    result.systemError = SystemErrorCode(systemError);
     return false;
 }
 
@@ -116,8 +116,8 @@ bool OpenInput(const std::string& inputPath, bool readStandardInput, ConversionR
     if (readStandardInput ? input.OpenStandardInput() : input.Open(inputPath))
         return true;
     // A file too large for the memory there is cannot be read either.
-    const int error = errno;
-    return Fail(result, error == ENOMEM ? ErrorKind::OutOfMemory : ErrorKind::InputUnreadable,
+    const int error = LastSystemError();
+    return Fail(result, IsOutOfMemoryError(error) ? ErrorKind::OutOfMemory : ErrorKind::InputUnreadable,
                 "Error: Could not open Input file: " + inputPath, error);
 }
 
@@ -125,7 +125,8 @@ bool CreateOutput(ConversionResult& result, CAtomicOutputFile& output, const std
 {
     if (path.empty() ? output.CreateStandardOutput() : output.Create(path))
         return true;
-    return Fail(result, ErrorKind::OutputUnwritable, "Error: Could not create Output file: " + OutputName(path), errno);
+    return Fail(result, ErrorKind::OutputUnwritable, "Error: Could not create Output file: " + OutputName(path),
+                LastSystemError());
 }
 
 std::unique_ptr<CLoadedModel> LoadRun(OpenedRun& run, const ConversionRequest& request, KeyTracks keys, LoadMode mode,
@@ -179,7 +180,7 @@ bool WriteOutput(ConversionResult& result, CAtomicOutputFile& output, const std:
 bool CommitOutput(ConversionResult& result, CAtomicOutputFile& output, const std::string& path)
 {
     const bool committed = output.Commit();
-    return ReportCommit(result, committed, committed ? 0 : errno, path);
+    return ReportCommit(result, committed, committed ? 0 : LastSystemError(), path);
 }
 
 bool ReportCommit(ConversionResult& result, bool committed, int error, const std::string& path)

@@ -13,7 +13,7 @@
 // failure in the result and returns false.
 
 // Records a failure: its kind, its message and, where a system call failed,
-// the errno value that says why (0 when none is known). Returns false.
+// the system error that says why (0 when none is known). Returns false.
 bool Fail(ConversionResult& result, ErrorKind kind, std::string message, int systemError = 0);
 
 struct OpenedRun
@@ -56,7 +56,7 @@ bool WriteOutput(ConversionResult& result, CAtomicOutputFile& output, const std:
 bool CommitOutput(ConversionResult& result, CAtomicOutputFile& output, const std::string& path);
 
 // How the commit of the output at path ended, into the result: its failure,
-// error being the errno that says why, or the output added to the outputs.
+// error being the system error that says why, or the output added to the outputs.
 // Returns committed.
 bool ReportCommit(ConversionResult& result, bool committed, int error, const std::string& path);
 

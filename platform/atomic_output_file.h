@@ -16,6 +16,8 @@
 //
 // A final path that names an existing device or pipe is written directly,
 // since such a node must never be replaced by a regular file.
+//
+// Paths are UTF-8. Where a call fails, LastSystemError() says why.
 class CAtomicOutputFile : public CByteSink
 {
 public:
@@ -24,13 +26,14 @@ public:
     CAtomicOutputFile(const CAtomicOutputFile&) = delete;
     CAtomicOutputFile& operator=(const CAtomicOutputFile&) = delete;
 
-    // False (errno set) when the file cannot be created: a missing or
-    // read-only folder, a final path that is a folder or a read-only file.
+    // False when the file cannot be created: a missing or read-only folder,
+    // a final path that is a folder or a read-only file, or (on Windows) a
+    // file that another program holds open and would not let go.
     bool Create(const std::string& finalPath);
 
     // Writes to standard output, directly: nothing is renamed and a pipe is
-    // not synced. Commit and Discard leave descriptor 1 open for the rest of
-    // the process. False (errno set) when descriptor 1 is not open.
+    // not synced. Commit and Discard leave standard output open for the rest
+    // of the process. False when there is no standard output.
     bool CreateStandardOutput();
 
     // Writes every byte, retrying short writes; false once a write failed
@@ -38,15 +41,27 @@ public:
     bool Write(const char* data, std::size_t count) override;
 
     // Flushes, closes and renames over the final path. False when any of
-    // that failed or an earlier Write failed, with errno set to the first
-    // failure's error; the temporary file is then removed and the final path
-    // keeps what it had.
+    // that failed or an earlier Write failed, with the first failure's
+    // system error set; the temporary file is then removed and the final
+    // path keeps what it had.
     bool Commit();
 
     // Closes and removes the temporary file; the final path is not touched.
     void Discard();
 
 private:
+#if defined(_WIN32)
+    bool OpenDirect(const std::wstring& path);
+    void CloseHandle();
+    void Reset();
+
+    void* m_hFile = nullptr; // the HANDLE written, or null
+    bool m_bDirect = false;
+    bool m_bFailed = false;
+    unsigned long m_nFirstError = 0; // of the write that failed
+    std::wstring m_strFinalPath;
+    std::wstring m_strWritingPath;
+#else
     bool CreateTemporary(const std::string& folder, const std::string& fileName, int mode);
     bool OpenDirect(const std::string& path);
     bool CommitUnnamed();
@@ -70,4 +85,5 @@ private:
     // Where an unnamed file gets its name: the final path's folder and name.
     std::string m_strFolder;
     std::string m_strFileName;
+#endif
 };

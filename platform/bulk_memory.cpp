@@ -1,10 +1,10 @@
 #include "platform/bulk_memory.h"
 
+#include "platform/memory_advice.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <new>
-
-#include <sys/mman.h>
 
 // GCC says so with a macro, clang with a feature test.
 #if defined(__SANITIZE_ADDRESS__)
@@ -82,7 +82,7 @@ void CBulkMemory::FreeBlocks()
         // the system maps there next.
         Unpoison(block.start, block.size);
         if (block.mapped)
-            munmap(block.start, block.size);
+            UnmapPages(block.start, block.size);
         else
             ::operator delete(block.start);
     }
@@ -134,12 +134,12 @@ void CBulkMemory::AddBlock(std::size_t bytes)
     // huge page boundary and end on one.
     const std::size_t usable = RoundUp(size, kHugePage);
     const std::size_t mappedSize = usable + kHugePage;
-    void* mapped = mmap(nullptr, mappedSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapped == MAP_FAILED)
+    void* mapped = MapPages(mappedSize);
+    if (mapped == nullptr)
         throw std::bad_alloc();
     m_blocks.push_back({mapped, mappedSize, true});
     m_pNext = reinterpret_cast<char*>(RoundUp(reinterpret_cast<std::uintptr_t>(mapped), kHugePage));
     m_pEnd = m_pNext + usable;
-    madvise(m_pNext, usable, MADV_HUGEPAGE); // where the system cannot, 4 KiB pages serve
+    AdviseHugePages(m_pNext, usable); // where the system cannot, 4 KiB pages serve
     Poison(mapped, mappedSize);
 }

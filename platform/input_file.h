@@ -35,8 +35,8 @@ public:
     // Reads the whole file; false when it cannot be opened or read (a folder,
     // a pipe or a device counts as unreadable, and so does a file too large
     // for memory). Bytes beyond the first 2^32 - 1, which no chunk can
-    // reach, are not read. errno then says why, or is 0 for a pipe or a
-    // device.
+    // reach, are not read. The system error (LastSystemError()) then says
+    // why, or is 0 for a pipe or a device. The path is UTF-8.
     bool Open(const std::string& path);
 
     // Reads standard input to its end, with the same limit as Open.

@@ -2,12 +2,16 @@
 
 #include <string>
 
-// Makes SIGINT, SIGTERM and SIGHUP remove the temporary files of outputs not
-// yet complete before the process ends as the signal would have ended it;
+// Makes an interrupt remove the temporary files of outputs not yet
+// complete before the process ends as the interrupt would have ended it;
 // outputs already complete stay. Call at the start of main, before any
-// other thread starts, so that every thread inherits the blocked signals.
-// A signal that the process was started with ignored (nohup, a background
-// job of a script) stays ignored.
+// other thread starts.
+//
+// On POSIX systems the interrupts are SIGINT, SIGTERM and SIGHUP, blocked
+// in every thread and awaited by one of their own; a signal that the
+// process was started with ignored (nohup, a background job of a script)
+// stays ignored. On Windows they are the console's Ctrl+C, Ctrl+Break and
+// its closing, which end the process with STATUS_CONTROL_C_EXIT.
 void RemoveTemporaryFilesOnInterrupt();
 
 // The register of temporary files that an interrupt removes, for
@@ -16,6 +20,20 @@ void RemoveTemporaryFilesOnInterrupt();
 // registered or already renamed: never one left behind unknown.
 namespace temporary_files
 {
+#if defined(_WIN32)
+// Creates the file (CREATE_NEW, writable, shared for deletion only, so an
+// interrupt can remove it while it is being written) and registers it; the
+// HANDLE, or null with the system error set.
+void* Create(const std::wstring& path);
+
+// Renames the file over finalPath, replacing a file of that name, and
+// forgets it; false with the system error set, the file then still
+// registered.
+bool Rename(const std::wstring& path, const std::wstring& finalPath);
+
+// Removes the file and forgets it.
+void Remove(const std::wstring& path);
+#else
 // Creates the file exclusively (open with O_CREAT | O_EXCL) and registers
 // it; the descriptor, or -1 with errno set.
 int Create(const std::string& path);
@@ -42,4 +60,5 @@ bool LinkNew(int descriptor, const std::string& finalPath);
 // unregistered. False with errno set (EEXIST: linkPath is taken, try
 // another); the file then has no name.
 bool LinkAndRename(int descriptor, const std::string& linkPath, const std::string& finalPath);
+#endif
 } // namespace temporary_files

@@ -25,14 +25,22 @@ std::string Describe(const ParsedCommandLine& parsed)
     return text + (o.textureName.empty() ? "" : " texture " + o.textureName);
 }
 
+// The separator the converter puts between -d's folder and a name: Windows
+// writes '\\', and takes '\\' and '/' alike.
+#if defined(_WIN32)
+const std::string S = "\\";
+#else
+const std::string S = "/";
+#endif
+
 const std::pair<std::vector<std::string>, std::string> kCommandLines[] = {
     {{"--flip", "a.3ds", "b/b.3ds"}, "flip j0 [a.3ds]->a.DTQ [b/b.3ds]->b/b.DTQ"},
     {{"a.3ds", "--flip", "-o", "-x"}, "flip j0 [a.3ds]->-x"},
     {{"--output=o", "--texture", "t.RAW", "a.3ds"}, "j0 [a.3ds]->o texture t.RAW"},
     {{"-oo", "-", "--jobs=3"}, "j3 [-]->o"},
-    {{"-d", "out", "x/a.3ds", "-q", "b.3ds"}, "quiet j0 [x/a.3ds]->out/a.DTQ [b.3ds]->out/b.DTQ"},
+    {{"-d", "out", "x/a.3ds", "-q", "b.3ds"}, "quiet j0 [x/a.3ds]->out" + S + "a.DTQ [b.3ds]->out" + S + "b.DTQ"},
     {{"-o", "out/", "x/a.3ds", "-v", "b.3ds"}, "verbose j0 [x/a.3ds]->out/a.DTQ [b.3ds]->out/b.DTQ"},
-    {{"-o", "/tmp", "a.3ds"}, "j0 [a.3ds]->/tmp/a.DTQ"},
+    {{"-o", "/tmp", "a.3ds"}, "j0 [a.3ds]->/tmp" + S + "a.DTQ"},
     {{"--", "-a.3ds", "--flip"}, "j0 [-a.3ds]->-a.DTQ [--flip]->--fDTQ"},
     {{"--frames", "a.3ds", "--frames"}, "frames j0 0::1 [a.3ds]->a.DTQ"},
     {{"--orient", "--morph", "a.3ds", "--orient"}, "orient morph j0 0::1 [a.3ds]->a.DTQ"},
@@ -59,7 +67,7 @@ const std::pair<std::vector<std::string>, std::string> kCommandLines[] = {
     {{"-"}, "Error: standard input needs -o"},
     {{"--frames", "-o", "-", "a.3ds"}, "Error: frames cannot be written to standard output"},
     {{"--frame-range", "1:2", "a.3ds"}, "Error: --frame-range needs --frames or --morph"},
-    {{"-d", "o", "a/x.3ds", "b/x.3ds"}, "Error: a/x.3ds and b/x.3ds would both write o/x.DTQ"},
+    {{"-d", "o", "a/x.3ds", "b/x.3ds"}, "Error: a/x.3ds and b/x.3ds would both write o" + S + "x.DTQ"},
     {{"ab.3ds", "./ab.3ds"}, "Error: ab.3ds and ./ab.3ds would both write ab.DTQ"},
     {{"--frames", "--morph", "a.3ds"}, "Error: --frames and --morph exclude each other"},
     {{"--json", "--preview", "x.png", "a.3ds"}, "Error: --info and --preview exclude each other"},
@@ -71,6 +79,18 @@ const std::pair<std::vector<std::string>, std::string> kCommandLines[] = {
     {{"-j", "0", "a.3ds"}, "Error: -j needs a number of jobs from 1 to 1024, not 0"},
     {{"-j", "1025", "a.3ds"}, "Error: -j needs a number of jobs from 1 to 1024, not 1025"},
     {{"-j", "2x", "a.3ds"}, "Error: -j needs a number of jobs from 1 to 1024, not 2x"},
+#if defined(_WIN32)
+    // Either separator in folders and inputs; names that differ in case only
+    // are one file, beyond ASCII too.
+    {{"-d", "out\\", "C:\\m\\a.3ds", "b/c.3ds"}, "j0 [C:\\m\\a.3ds]->out\\a.DTQ [b/c.3ds]->out\\c.DTQ"},
+    {{"-d", "o", "a/x.3ds", "b\\X.3DS"}, "Error: a/x.3ds and b\\X.3DS would both write o\\X.DTQ"},
+    {{"m/ab.3ds", "M\\AB.3ds"}, "Error: m/ab.3ds and M\\AB.3ds would both write M\\AB.DTQ"},
+    {{"bâteau.3ds", "BÂTEAU.3ds"}, "Error: bâteau.3ds and BÂTEAU.3ds would both write BÂTEAU.DTQ"},
+#else
+    // '\\' is a character of names, and letter case tells files apart.
+    {{"-d", "out\\", "a.3ds"}, "j0 [a.3ds]->out\\/a.DTQ"},
+    {{"-d", "o", "a/x.3ds", "b/X.3DS"}, "j0 [a/x.3ds]->o/x.DTQ [b/X.3DS]->o/X.DTQ"},
+#endif
 };
 
 // Ranges that are refused: no colon, a last frame before the first, no step,

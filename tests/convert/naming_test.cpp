@@ -16,6 +16,7 @@ TEST(OutputNaming, EachPathGivesItsName)
         // The last three characters replaced; short paths get ".DTQ" appended.
         {DefaultOutputName, "/models/ship.3ds", "/models/ship.DTQ"}, {DefaultOutputName, "ship.obj", "ship.DTQ"},
         {DefaultOutputName, "abc", "DTQ"}, {DefaultOutputName, "ab", "ab.DTQ"}, {DefaultOutputName, "", ".DTQ"},
+        {DefaultOutputName, "C:\\models\\scene.3DS", "C:\\models\\scene.DTQ"}, {DefaultOutputName, "\\\\nas\\m\\a.3ds", "\\\\nas\\m\\a.DTQ"},
         {DefaultOutputName, "/m/bâteau.3ds", "/m/bâteau.DTQ"}, {DefaultOutputName, "éé", "éé.DTQ"}, {DefaultOutputName, "/m/aéé", "/m/DTQ"},
         {DefaultOutputName, "/models/ship", "/models/sDTQ"}, {DefaultOutputName, "/m.old/ship", "/m.old/sDTQ"},
         {DefaultOutputName, "/m/.profile", "/m/.profDTQ"}, {DefaultOutputName, "x.glb", "x.DTQ"}, {DefaultOutputName, "x.éèê", "x.DTQ"},
@@ -34,12 +35,13 @@ TEST(OutputNaming, EachPathGivesItsName)
         {MakeOutputPath, "relative/v1.2/model", "relative/v1.2/model.dtq"}, {MakeOutputPath, "/out/.hidden", "/out/.hidden.dtq"},
         {MakeOutputPath, ".hidden", ".hidden.dtq"}, {MakeOutputPath, "/out/shipdtq", "/out/shipdtq.dtq"},
         {MakeOutputPath, "C:\\out\\ship.DTQ", "C:\\out\\ship.DTQ"}, {MakeOutputPath, "C:\\out\\ship.3ds", "C:\\out\\ship.dtq"},
-        {MakeOutputPath, "C:\\out.old\\ship", "C:\\out.old\\ship.dtq"}, {MakeOutputPath, "C:\\home\\.hidden", "C:\\home\\.hidden.dtq"},
+        {MakeOutputPath, "C:\\out.old\\ship", "C:\\out.old\\ship.dtq"}, {MakeOutputPath, "\\\\nas.local\\share\\ship", "\\\\nas.local\\share\\ship.dtq"},
+        {MakeOutputPath, "C:ship.3ds", "C:ship.dtq"}, {MakeOutputPath, "C:/out/ship.3ds", "C:/out/ship.dtq"}, {MakeOutputPath, "C:\\home\\.hidden", "C:\\home\\.hidden.dtq"},
         // The file name without its extension, whichever separator.
         {MakeTextureName, "/models/ship.dtq", "ship.RAW"}, {MakeTextureName, "/models/my.ship.DTQ", "my.ship.RAW"},
         {MakeTextureName, "ship.dtq", "ship.RAW"}, {MakeTextureName, "/models/.dtq", ".RAW"}, {MakeTextureName, "\\ship.dtq", "ship.RAW"},
         {MakeTextureName, "/out.old/ship.dtq", "ship.RAW"}, {MakeTextureName, "C:\\models\\my.ship.DTQ", "my.ship.RAW"},
-        {MakeTextureName, "C:\\models\\.dtq", ".RAW"}};
+        {MakeTextureName, "C:\\models\\.dtq", ".RAW"}, {MakeTextureName, "\\\\nas.local\\share\\ship.dtq", "ship.RAW"}};
     for (const auto& name : names)
         EXPECT_EQ(name.make(name.given), name.expected) << '"' << name.given << '"';
 }

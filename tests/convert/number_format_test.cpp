@@ -5,34 +5,59 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstring>
-#include <locale.h>
 #include <random>
+
+#if !defined(_WIN32)
+#include <locale.h>
+#endif
 
 namespace
 {
-std::string Printf(double value) // in the C locale, whatever the process has
+// printf's "%g" in the C locale, whatever the process has, with the exponent
+// padded to three digits.
+std::string Printf(double value)
 {
+#if defined(_WIN32)
+    // No per-thread locale there; std::to_chars is printf's "%g" in the C
+    // locale by definition.
+    char text[64];
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6).ptr;
+    std::string result(text, end);
+#else
     static const locale_t c = newlocale(LC_ALL_MASK, "C", nullptr);
     const locale_t process = uselocale(c);
     char text[64];
     std::snprintf(text, sizeof text, "%g", value);
     uselocale(process);
     std::string result = text;
+#endif
     if (const std::size_t e = result.find('e'); e != std::string::npos && result.size() < e + 5)
         result.insert(e + 2, e + 5 - result.size(), '0');
     return result;
 }
 
+// Takes a locale whose decimal point is a comma, as Qt programs take the
+// user's; true when one could be had.
+bool UseDecimalCommaLocale([[maybe_unused]] const support::TemporaryFolder& folder)
+{
+#if defined(_WIN32)
+    return std::setlocale(LC_ALL, "German_Germany.1252") && *std::localeconv()->decimal_point == ',';
+#else
+    // Compiled here from its source when none is installed.
+    setenv("LOCPATH", folder.Path().c_str(), 1);
+    return std::system(("localedef -i de_DE -f ISO-8859-1 " + (folder / "de_DE") + " 2>/dev/null").c_str()) == 0 &&
+           std::setlocale(LC_ALL, "de_DE") && *std::localeconv()->decimal_point == ',';
+#endif
+}
+
 TEST(FormatReal, MatchesPrintfWhateverTheLocale)
 {
-    // Qt programs take the user's locale; compiled here from its source when none is.
     support::TemporaryFolder folder;
-    setenv("LOCPATH", folder.Path().c_str(), 1);
-    const bool comma = std::system(("localedef -i de_DE -f ISO-8859-1 " + (folder / "de_DE") + " 2>/dev/null").c_str()) == 0 &&
-                       std::setlocale(LC_ALL, "de_DE") && *std::localeconv()->decimal_point == ',';
+    const bool comma = UseDecimalCommaLocale(folder);
     const std::pair<double, const char*> table[] = {
         {0.5, "0.5"}, {25 * double(0.04f), "1"}, {double(0.001f) * double(0.04f), "4e-005"}, {1.5e6, "1.5e+006"},
         {double(-0.707106769f), "-0.707107"}, {-0.0, "-0"}, {999999.5, "1e+006"}, {1234567.0, "1.23457e+006"},

@@ -10,12 +10,16 @@
 #include "model/status_sink.h"
 #include "platform/input_file.h"
 
+// The Windows build's suites, run under Wine, use what needs no POSIX
+// system: the folder, files and models, not the running of programs.
+#if !defined(_WIN32)
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -25,6 +29,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <random>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -41,10 +46,21 @@ class TemporaryFolder
 public:
     TemporaryFolder()
     {
+#if defined(_WIN32)
+        // No mkdtemp: a random name, taken only if no folder has it yet.
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt)
+            if (fs::path path = fs::temp_directory_path() / ("tessaline-test-" + std::to_string(random()));
+                fs::create_directory(path))
+                m_path = path;
+        if (m_path.empty())
+            throw std::runtime_error("cannot create a temporary folder");
+#else
         std::string pattern = (fs::temp_directory_path() / "tessaline-test-XXXXXX").string();
         if (!mkdtemp(pattern.data()))
             throw std::runtime_error("cannot create a temporary folder");
         m_path = pattern;
+#endif
     }
     ~TemporaryFolder() { fs::remove_all(m_path); }
     TemporaryFolder(const TemporaryFolder&) = delete;
@@ -180,6 +196,7 @@ struct LoadedSource : CStatusSink
     int result = 0;
 };
 
+#if !defined(_WIN32)
 struct RunOptions
 {
     std::string folder = ".";          // the working folder
@@ -260,6 +277,7 @@ inline Process Run(const std::vector<std::string>& argv, const RunOptions& optio
     result.err = ReadFile(errPath);
     return result;
 }
+#endif
 
 // The files of Debian's assimp-testmodels and glmark2-data with one of the
 // extensions (in any letter case); none when the packages are absent.

@@ -17,3 +17,14 @@ void AdviseHugePages(void* data, std::size_t bytes)
     if (data != nullptr && end > first)
         madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
 }
+
+void* MapPages(std::size_t bytes)
+{
+    void* mapped = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    return mapped == MAP_FAILED ? nullptr : mapped;
+}
+
+void UnmapPages(void* start, std::size_t bytes)
+{
+    munmap(start, bytes);
+}
