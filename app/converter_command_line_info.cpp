@@ -25,7 +25,8 @@ void CConverterCommandLineInfo::ParseParam(std::string_view param, [[maybe_unuse
     }
 }
 
-void ParseCommandLine(const std::vector<std::string>& arguments, CConverterCommandLineInfo& info)
+void ParseCommandLine(const std::vector<std::string>& arguments, CConverterCommandLineInfo& info,
+                      LeadingSlash slash)
 {
     for (std::size_t i = 0; i < arguments.size(); ++i)
     {
@@ -33,8 +34,8 @@ void ParseCommandLine(const std::vector<std::string>& arguments, CConverterComma
         const bool isFlag = !param.empty() && (param.front() == kFlagPrefix || param.front() == kSlashFlagPrefix);
         // A '/' that begins the input path begins an absolute path and stays;
         // anywhere else, and alone, it marks a flag as '-' does.
-        const bool absolutePath =
-            isFlag && param.front() == kSlashFlagPrefix && param.size() > 1 && info.m_strInput.empty();
+        const bool absolutePath = slash == LeadingSlash::BeginsPath && isFlag && param.front() == kSlashFlagPrefix &&
+                                  param.size() > 1 && info.m_strInput.empty();
         if (isFlag && !absolutePath)
             param.remove_prefix(1);
         info.ParseParam(param, isFlag, i + 1 == arguments.size());

@@ -19,7 +19,17 @@ public:
     bool m_bFlip = false;
 };
 
+// What a '/' that begins the input path means: on POSIX systems it begins an
+// absolute path; on Windows no path begins with it, and it marks a flag as
+// '-' does.
+enum class LeadingSlash
+{
+    BeginsPath,
+    MarksFlag,
+};
+
 // Feeds every argument after the program's name to info.ParseParam, in
 // order. A leading '-' or '/' marks a flag and is removed, except a '/' that
-// begins the input path: it begins an absolute path here and is kept.
-void ParseCommandLine(const std::vector<std::string>& arguments, CConverterCommandLineInfo& info);
+// begins the input path where slash says it begins a path.
+void ParseCommandLine(const std::vector<std::string>& arguments, CConverterCommandLineInfo& info,
+                      LeadingSlash slash = LeadingSlash::BeginsPath);

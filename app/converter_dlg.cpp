@@ -4,9 +4,6 @@
 #include "app/dialog_font.h"
 #include "app/dialog_units.h"
 #include "app/input_file_dialog.h"
-#include "app/version_text.h"
-#include "convert/conversion.h"
-#include "convert/output_naming.h"
 
 #include <QCheckBox>
 #include <QDragEnterEvent>
@@ -42,6 +39,11 @@ const QUrl* FirstLocalFile(const QList<QUrl>& urls)
     return found == urls.end() ? nullptr : &*found;
 }
 
+QRect ToRect(const UnitRect& units)
+{
+    return QRect(units.x, units.y, units.width, units.height);
+}
+
 QLabel* CreatePicture(QWidget* parent)
 {
     auto* picture = new QLabel(parent);
@@ -54,13 +56,14 @@ QLabel* CreatePicture(QWidget* parent)
 // the given one on the same row; the dialog's right edge when there is none.
 int NextControlToTheRight(const TemplateControl& control)
 {
-    const QRect& box = control.units;
-    int edge = kConverterSizeUnits.width();
+    const QRect box = ToRect(control.units);
+    int edge = kConverterSizeUnits.width;
     for (const TemplateControl& other : kConverterControls)
     {
-        const bool sameRow = other.units.top() <= box.bottom() && box.top() <= other.units.bottom();
-        if (&other != &control && sameRow && other.units.x() >= box.x() + box.width())
-            edge = std::min(edge, other.units.x());
+        const QRect otherBox = ToRect(other.units);
+        const bool sameRow = otherBox.top() <= box.bottom() && box.top() <= otherBox.bottom();
+        if (&other != &control && sameRow && otherBox.x() >= box.x() + box.width())
+            edge = std::min(edge, otherBox.x());
     }
     return edge;
 }
@@ -81,7 +84,7 @@ CConverterDlg::CConverterDlg(QWidget* parent)
 void CConverterDlg::CreateControls()
 {
     const DialogUnits units(font());
-    setFixedSize(units.ToPixels(kConverterSizeUnits));
+    setFixedSize(units.ToPixels(QSize(kConverterSizeUnits.width, kConverterSizeUnits.height)));
     // Created in template order, which is therefore also the tab order.
     for (const TemplateControl& control : kConverterControls)
         PlaceControl(CreateControl(control), control);
@@ -129,7 +132,7 @@ QWidget* CConverterDlg::CreateControl(const TemplateControl& control)
 void CConverterDlg::PlaceControl(QWidget* widget, const TemplateControl& control)
 {
     const DialogUnits units(font());
-    QRect geometry = units.ToPixels(control.units);
+    QRect geometry = units.ToPixels(ToRect(control.units));
     if (control.kind == ControlKind::Label || control.kind == ControlKind::CheckBox)
     {
         // Fonts differ in the width of their letters around the average: a
@@ -194,14 +197,7 @@ bool CConverterDlg::OnInitDialog()
     m_bAutoRun = false;
     setWindowIcon(m_hIcon);
     setAcceptDrops(true);
-    if (!m_strInput.empty())
-    {
-        m_pInput->setText(ToText(m_strInput));
-        SetDefaultOutputName();
-        m_bAutoRun = true;
-    }
-    m_pFlip->setChecked(m_bFlip);
-    ShowMessage(StatusBanner());
+    m_bAutoRun = converter_steps::FillControls(*this, m_strInput, m_bFlip);
     m_pGo->setFocus(Qt::OtherFocusReason);
     return true;
 }
@@ -242,31 +238,13 @@ void CConverterDlg::OnOK()
     // Disabling the focused "Go" moves the focus on to another control; after
     // a failed run it comes back, so that Enter means "Go" again.
     const QPointer<QWidget> focused = focusWidget();
-    ConversionRequest request;
-    request.inputPath = ToBytes(m_pInput->text());
-    request.outputPath = ToBytes(m_pOutput->text());
-    request.flip = m_pFlip->isChecked();
-    m_bFlip = request.flip;
-    LockControls(true);
-    const ConversionResult result = RunConversion(request, *this);
-    if (result.Succeeded())
+    if (converter_steps::Convert(*this, m_bFlip))
     {
         accept();
         return;
     }
-    // The user can correct the paths or close the dialog.
-    ShowMessage(result.message);
-    LockControls(false);
     if (focused && focused->isEnabled())
         focused->setFocus(Qt::OtherFocusReason);
-}
-
-// The paths and the buttons that end the dialog stay locked while a file is
-// converted.
-void CConverterDlg::LockControls(bool locked)
-{
-    for (QWidget* control : std::initializer_list<QWidget*>{m_pInput, m_pOutput, m_pGo, m_pCancel})
-        control->setEnabled(!locked);
 }
 
 void CConverterDlg::OnBrowseInput()
@@ -274,8 +252,7 @@ void CConverterDlg::OnBrowseInput()
     const QString path = m_fileChooser(this);
     if (path.isEmpty())
         return;
-    m_pInput->setText(path);
-    SetDefaultOutputName();
+    converter_steps::SetInputPath(*this, ToBytes(path));
 }
 
 void CConverterDlg::dragEnterEvent(QDragEnterEvent* event)
@@ -296,13 +273,42 @@ void CConverterDlg::OnDropFiles(const QList<QUrl>& urls)
     const QUrl* file = FirstLocalFile(urls);
     if (!file)
         return;
-    m_pInput->setText(file->toLocalFile());
-    SetDefaultOutputName();
+    converter_steps::SetInputPath(*this, ToBytes(file->toLocalFile()));
 }
 
 void CConverterDlg::SetDefaultOutputName()
 {
-    m_pOutput->setText(ToText(DefaultOutputName(ToBytes(m_pInput->text()))));
+    converter_steps::SetDefaultOutputName(*this);
+}
+
+std::string CConverterDlg::GetControlText(int id) const
+{
+    const auto* edit = qobject_cast<const QLineEdit*>(GetDlgItem(id));
+    return edit ? ToBytes(edit->text()) : std::string();
+}
+
+void CConverterDlg::SetControlText(int id, const std::string& text)
+{
+    if (auto* edit = qobject_cast<QLineEdit*>(GetDlgItem(id)))
+        edit->setText(ToText(text));
+}
+
+bool CConverterDlg::IsControlChecked(int id) const
+{
+    const auto* button = qobject_cast<const QAbstractButton*>(GetDlgItem(id));
+    return button && button->isChecked();
+}
+
+void CConverterDlg::CheckControl(int id, bool checked)
+{
+    if (auto* button = qobject_cast<QAbstractButton*>(GetDlgItem(id)))
+        button->setChecked(checked);
+}
+
+void CConverterDlg::EnableControl(int id, bool enabled)
+{
+    if (QWidget* control = GetDlgItem(id))
+        control->setEnabled(enabled);
 }
 
 void CConverterDlg::ShowMessage(const std::string& text)

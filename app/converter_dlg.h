@@ -1,7 +1,7 @@
 #pragma once
 
+#include "app/converter_steps.h"
 #include "app/converter_template.h"
-#include "model/status_sink.h"
 
 #include <QDialog>
 #include <QIcon>
@@ -18,7 +18,7 @@ class QPushButton;
 // The converter dialog: input and output paths, "Flip Faces", "Go", "Cancel"
 // and the status line. "Go" hands the paths and the check box to the
 // conversion core, whose messages the dialog shows in its status line.
-class CConverterDlg : public QDialog, public CStatusSink
+class CConverterDlg : public QDialog, public CConverterControls
 {
     Q_OBJECT
 
@@ -41,9 +41,14 @@ public:
     // Fills the output box with the name derived from the input box.
     void SetDefaultOutputName();
 
-    // The status line.
+    // The controls, for the steps shared with the other dialogs.
+    std::string GetControlText(int id) const override;
+    void SetControlText(int id, const std::string& text) override;
+    bool IsControlChecked(int id) const override;
+    void CheckControl(int id, bool checked) override;
+    void EnableControl(int id, bool enabled) override;
     // The status line's text: the banner, an error.
-    void ShowMessage(const std::string& text);
+    void ShowMessage(const std::string& text) override;
     void ShowProgress(const std::string& text) override;
 
 public slots:
@@ -66,7 +71,6 @@ private:
     void CreateControls();
     QWidget* CreateControl(const TemplateControl& control);
     void PlaceControl(QWidget* widget, const TemplateControl& control);
-    void LockControls(bool locked);
     void RunAfterPaint();
 
     bool m_bAutoRun = false;

@@ -1,12 +1,10 @@
 #pragma once
 
-#include "app/control_ids.h"
+#include "app/converter_layout.h"
 
-#include <QRect>
-#include <QSize>
-
-// The converter dialog's template: its caption, its size and its controls in
-// dialog units. The order of the controls is their tab order.
+// The converter dialog's template as a table: its caption, its size and its
+// controls in dialog units, in tab order. No toolkit's types, so that every
+// dialog reads the same numbers.
 
 enum class ControlKind
 {
@@ -19,26 +17,33 @@ enum class ControlKind
     Picture,
 };
 
+struct UnitRect
+{
+    int x;
+    int y;
+    int width;
+    int height;
+};
+
+struct UnitSize
+{
+    int width;
+    int height;
+};
+
 struct TemplateControl
 {
     int id;
     ControlKind kind;
     const char* text;
-    QRect units; // x, y, width, height
+    UnitRect units;
 };
 
-inline constexpr const char* kConverterCaption = "Tessaline";
-inline constexpr QSize kConverterSizeUnits(228, 102);
+inline constexpr const char* kConverterCaption = CONVERTER_CAPTION;
+inline constexpr UnitSize kConverterSizeUnits{CONVERTER_WIDTH, CONVERTER_HEIGHT};
 
 inline constexpr TemplateControl kConverterControls[] = {
-    {IDOK, ControlKind::DefaultButton, "Go", QRect(99, 66, 36, 14)},
-    {IDCANCEL, ControlKind::Button, "Cancel", QRect(167, 66, 36, 14)},
-    {IDC_INPUT, ControlKind::PathEdit, "", QRect(43, 7, 162, 12)},
-    {IDC_OUTPUT, ControlKind::PathEdit, "", QRect(43, 23, 162, 12)},
-    {IDC_BROWSE_INPUT, ControlKind::Button, "...", QRect(205, 7, 15, 12)},
-    {IDC_STATIC, ControlKind::Label, "Input from:", QRect(7, 7, 33, 8)},
-    {IDC_STATIC, ControlKind::Label, "Output to:", QRect(9, 24, 31, 8)},
-    {IDC_STATUS, ControlKind::StatusEdit, "", QRect(0, 89, 228, 13)},
-    {IDC_FLIP, ControlKind::CheckBox, "Flip Faces", QRect(122, 46, 50, 11)},
-    {IDC_STATIC, ControlKind::Picture, "", QRect(7, 37, 68, 50)},
+#define TESSALINE_TEMPLATE_ROW(id, kind, text, x, y, width, height) {id, ControlKind::kind, text, {x, y, width, height}},
+    CONVERTER_CONTROLS(TESSALINE_TEMPLATE_ROW)
+#undef TESSALINE_TEMPLATE_ROW
 };

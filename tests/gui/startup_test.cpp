@@ -1,6 +1,7 @@
 // Start-up: what the arguments fill the dialog with, and the run that starts
 // by itself once the dialog has been painted.
 #include "app/converter_app.h"
+#include "app/converter_command_line_info.h"
 #include "gui_support.h"
 
 #include <QApplication>
@@ -22,6 +23,17 @@ const StartUp kStartUps[] = {
     {{"", "/b", "-", "/flip"}, "/b|/b.DTQ|1"},
     {{"/", "/no/x.3ds", "/", "/FLIP"}, "/no/x.3ds|/no/x.DTQ|0"},
     {{"", "-", "-/b", "-", "-flip"}, "/b|/b.DTQ|1"},
+};
+
+// The Windows program's rule: no path begins with '/', so it marks an option
+// wherever it stands. arguments -> input|option|flip
+struct WindowsArguments { std::vector<std::string> arguments; std::string parsed; };
+const WindowsArguments kWindowsArguments[] = {
+    {{"/C:\\a.3ds", "/flip"}, "C:\\a.3ds|flip|1"},
+    {{"-/no/a.3DS", "-flip"}, "/no/a.3DS|flip|1"},
+    {{"/", "/x.3ds", "/FLIP"}, "x.3ds|FLIP|0"},
+    {{"C:\\a b\\ship.3ds", "--flip", "-flip"}, "C:\\a b\\ship.3ds|-flip|0"},
+    {{"", "\\\\server\\models\\a.3ds", "flip"}, "\\\\server\\models\\a.3ds|flip|1"},
 };
 } // namespace
 
@@ -50,6 +62,16 @@ private slots:
                 QApplication::activeModalWidget()->close(); // as the close box does
             });
             QCOMPARE(app.InitInstance(), false);
+        }
+    }
+
+    void parsesWindowsArguments()
+    {
+        for (const WindowsArguments& row : kWindowsArguments)
+        {
+            CConverterCommandLineInfo info;
+            ParseCommandLine(row.arguments, info, LeadingSlash::MarksFlag);
+            QCOMPARE(info.m_strInput + "|" + info.m_strOption + "|" + (info.m_bFlip ? "1" : "0"), row.parsed);
         }
     }
 
