@@ -70,6 +70,26 @@ bool IsOtherExtension(const std::string& extension)
             return true;
     return false;
 }
+#if !TESSALINE_WITH_ASSIMP
+// A format this build does not read (the general importer is left out, as
+// in the Windows build): the load fails, naming the format.
+class CUnreadModel final : public CLoadedModel
+{
+public:
+    CUnreadModel(CStatusSink* status, std::string* text, std::string extension)
+        : CLoadedModel(status, text), m_strExtension(std::move(extension))
+    {
+    }
+    int LoadFile(CInputFile*, LoadMode) override
+    {
+        return FailLoad(ErrorKind::NotAModel, "Error reading input file, ." + m_strExtension +
+                                                  " files are not read by this build of Tessaline.");
+    }
+
+private:
+    std::string m_strExtension;
+};
+#endif
 } // namespace
 
 ModelFormat RecogniseFormat(std::span<const std::uint8_t> bytes, const std::string& path)
@@ -135,7 +155,7 @@ std::unique_ptr<CLoadedModel> MakeModelSource(ModelFormat format, const ModelSou
 #if TESSALINE_WITH_ASSIMP
         return std::make_unique<CAssimpModel>(status, text, options.keys, options.path);
 #else
-        break; // not read by this build: the .3DS reader says the file is none of its
+        return std::make_unique<CUnreadModel>(status, text, LowerExtension(options.path));
 #endif
     case ModelFormat::ThreeDs:
         break;
