@@ -36,15 +36,24 @@ TSAN_ROBUSTNESS_TESTS := Executor.*:Interrupt.*
 FUZZER      := $(FUZZ_DIR)/fuzz/tessaline-load-fuzzer
 FUZZ_SEEDS  := $(FUZZ_DIR)/fuzz/seeds
 FUZZ_ARGS   := -dict=fuzz/chunk_ids.dict -max_len=4096 -timeout=10 -artifact_prefix=$(FUZZ_DIR)/
+# The glTF source's target: JSON documents are longer than chunk files.
+GLTF_FUZZER     := $(FUZZ_DIR)/fuzz/tessaline-gltf-fuzzer
+GLTF_FUZZ_SEEDS := $(FUZZ_DIR)/fuzz/seeds-gltf
+GLTF_FUZZ_ARGS  := -dict=fuzz/gltf.dict -max_len=16384 -timeout=10 -artifact_prefix=$(FUZZ_DIR)/gltf-
+OBJ_FUZZER     := $(FUZZ_DIR)/fuzz/tessaline-obj-fuzzer
+OBJ_FUZZ_SEEDS := $(FUZZ_DIR)/fuzz/obj-seeds
+OBJ_FUZZ_ARGS  := -dict=fuzz/obj_tokens.dict -max_len=4096 -timeout=10 -artifact_prefix=$(FUZZ_DIR)/obj-
 # The bounded run of `check`: a fixed number of inputs from a fixed seed, so
 # that a failure in CI can be repeated.
 FUZZ_CHECK_RUNS ?= 1000000
+GLTF_FUZZ_CHECK_RUNS ?= 200000
+OBJ_FUZZ_CHECK_RUNS ?= 100000
 FUZZ_CHECK_SEED ?= 1
 # `make fuzz`: as long as asked, growing a corpus kept between runs.
 FUZZ_SECONDS ?= 3600
 FUZZ_CORPUS  ?= $(FUZZ_DIR)/corpus
 
-.PHONY: all deps configure build package demo check check-unit check-asan check-tsan check-fuzz fuzz-build fuzz bench clean
+.PHONY: all deps configure build package demo check check-unit check-asan check-tsan check-fuzz fuzz-build fuzz fuzz-obj bench clean
 
 all: build
 
@@ -97,16 +106,28 @@ fuzz-build: deps
 	cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DCMAKE_CXX_COMPILER=clang++ $(WITH_ASSERTS) \
 	  -DTESSALINE_BUILD_FUZZ=ON -DTESSALINE_BUILD_GUI=OFF -DTESSALINE_BUILD_TESTS=OFF -DTESSALINE_BUILD_BENCH=OFF \
 	  -DCMAKE_CXX_FLAGS="$(FUZZ_FLAGS)"
-	cmake --build $(FUZZ_DIR) -j $(JOBS) --target tessaline-load-fuzzer tessaline-seed-corpus
+	cmake --build $(FUZZ_DIR) -j $(JOBS) --target tessaline-load-fuzzer tessaline-gltf-fuzzer tessaline-obj-fuzzer tessaline-seed-corpus
 
-# The kept regression inputs, then the bounded run from the seeds alone.
+# The kept regression inputs, then the bounded runs from the seeds alone.
 check-fuzz: fuzz-build
 	$(FUZZER) $(FUZZ_ARGS) fuzz/regressions/*
 	rm -rf $(FUZZ_DIR)/check-corpus && mkdir -p $(FUZZ_DIR)/check-corpus
 	$(FUZZER) $(FUZZ_ARGS) -runs=$(FUZZ_CHECK_RUNS) -seed=$(FUZZ_CHECK_SEED) -print_final_stats=1 \
 	  $(FUZZ_DIR)/check-corpus $(FUZZ_SEEDS)
+	rm -rf $(FUZZ_DIR)/check-gltf-corpus && mkdir -p $(FUZZ_DIR)/check-gltf-corpus
+	$(GLTF_FUZZER) $(GLTF_FUZZ_ARGS) -runs=$(GLTF_FUZZ_CHECK_RUNS) -seed=$(FUZZ_CHECK_SEED) -print_final_stats=1 \
+	  $(FUZZ_DIR)/check-gltf-corpus $(GLTF_FUZZ_SEEDS)
+	rm -rf $(FUZZ_DIR)/check-obj-corpus && mkdir -p $(FUZZ_DIR)/check-obj-corpus
+	$(OBJ_FUZZER) $(OBJ_FUZZ_ARGS) -runs=$(OBJ_FUZZ_CHECK_RUNS) -seed=$(FUZZ_CHECK_SEED) -print_final_stats=1 \
+	  $(FUZZ_DIR)/check-obj-corpus $(OBJ_FUZZ_SEEDS)
 
-# Long runs: make fuzz FUZZ_SECONDS=36000. Findings land in $(FUZZ_DIR)/.
+# Long runs: make fuzz FUZZ_SECONDS=36000 (make fuzz FUZZER=$(GLTF_FUZZER)
+# FUZZ_ARGS="$(GLTF_FUZZ_ARGS)" FUZZ_SEEDS=$(GLTF_FUZZ_SEEDS) for the glTF
+# source; make fuzz-obj for the OBJ one). Findings land in $(FUZZ_DIR)/.
+fuzz-obj: fuzz-build
+	mkdir -p $(FUZZ_DIR)/obj-corpus
+	$(OBJ_FUZZER) $(OBJ_FUZZ_ARGS) -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $(FUZZ_DIR)/obj-corpus $(OBJ_FUZZ_SEEDS)
+
 fuzz: fuzz-build
 	mkdir -p $(FUZZ_CORPUS)
 	$(FUZZER) $(FUZZ_ARGS) -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 $(FUZZ_CORPUS) $(FUZZ_SEEDS)

@@ -132,6 +132,14 @@ std::vector<std::uint8_t> BuildBenchModel(const BenchModelShape& shape)
     return writer.Take();
 }
 
+std::vector<fixtures::Mesh> MakeBenchMeshes(const BenchModelShape& shape)
+{
+    std::vector<fixtures::Mesh> meshes;
+    for (std::uint32_t i = 0; i < shape.objectCount; ++i)
+        meshes.push_back(MakeGridMesh(i, shape));
+    return meshes;
+}
+
 std::uint64_t TotalVertices(const BenchModelShape& shape)
 {
     return std::uint64_t{shape.objectCount} * std::min(shape.verticesPerObject, kMaxCountPerObject);

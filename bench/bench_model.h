@@ -45,6 +45,9 @@ fixtures::Mesh MakeGridMesh(std::uint32_t objectIndex, const BenchModelShape& sh
 
 std::vector<std::uint8_t> BuildBenchModel(const BenchModelShape& shape);
 
+// The same objects as meshes, for the writers of other formats.
+std::vector<fixtures::Mesh> MakeBenchMeshes(const BenchModelShape& shape);
+
 // Totals of a shape, for reports and benchmark counters.
 std::uint64_t TotalVertices(const BenchModelShape& shape);
 std::uint64_t TotalFaces(const BenchModelShape& shape);

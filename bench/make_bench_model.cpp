@@ -1,10 +1,14 @@
-// Writes a large deterministic .3DS model for benchmarks and scaling runs:
+// Writes a large deterministic model for benchmarks and scaling runs:
 //
 //   tessaline-make-bench-model OUTPUT [--objects N] [--vertices V] [--faces F] [--no-groups]
 //
 // N objects (default 16) of V vertices each (default 32768, at most 65535),
-// each with every face its grid gives, cut to F faces when F is given.
+// each with every face its grid gives, cut to F faces when F is given. An
+// OUTPUT ending in .obj or .gltf gets the same objects as an OBJ file (Y up)
+// or a glTF file with its buffer embedded; any other a .3DS file.
 #include "bench/bench_model.h"
+#include "bench/gltf_writer.h"
+#include "fixtures/obj_writer.h"
 
 #include <charconv>
 #include <cstdio>
@@ -60,7 +64,16 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "Usage: %s OUTPUT [--objects N] [--vertices V (4 to 65535)] [--faces F] [--no-groups]\n", argv[0]);
         return 2;
     }
-    const std::vector<std::uint8_t> bytes = bench::BuildBenchModel(shape);
+    const std::string_view path = outputPath;
+    std::vector<std::uint8_t> bytes;
+    if (path.ends_with(".obj") || path.ends_with(".gltf"))
+    {
+        const std::vector<fixtures::Mesh> meshes = bench::MakeBenchMeshes(shape);
+        const std::string text = path.ends_with(".obj") ? fixtures::BuildObjFile(meshes) : bench::BuildGltfFile(meshes);
+        bytes.assign(text.begin(), text.end());
+    }
+    else
+        bytes = bench::BuildBenchModel(shape);
     if (!fixtures::WriteFile(outputPath, bytes))
     {
         std::fprintf(stderr, "Error: Could not write %s: %s\n", outputPath, std::strerror(errno));

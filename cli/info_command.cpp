@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <string_view>
 #include <utility>
@@ -69,6 +70,20 @@ std::string Point(const std::array<double, 3>& point)
     return "(" + FormatReal(point[0]) + ", " + FormatReal(point[1]) + ", " + FormatReal(point[2]) + ")";
 }
 
+// A share as a whole percentage: "91 %".
+std::string Percent(double share)
+{
+    return std::to_string(static_cast<int>(std::lround(share * 100.0))) + " %";
+}
+
+// The share in the JSON report, to three decimals; null when nothing is seen.
+Json ShareJson(const std::optional<double>& share)
+{
+    if (!share)
+        return nullptr;
+    return std::round(*share * 1000.0) / 1000.0;
+}
+
 const char* WindingName(StoredWinding winding)
 {
     switch (winding)
@@ -77,6 +92,8 @@ const char* WindingName(StoredWinding winding)
         return "outward";
     case StoredWinding::Inward:
         return "inward";
+    case StoredWinding::TwoSided:
+        return "two-sided";
     case StoredWinding::Undecided:
         break;
     }
@@ -151,6 +168,14 @@ std::string WarningText(const ReportWarning& warning, const ModelReport& report)
     return WarningName(warning.kind);
 }
 
+// What the reader left out, as the conversion tells it but without its
+// "Warning: ".
+std::string LoadWarningText(const std::string& warning)
+{
+    const std::string_view prefix = "Warning: ";
+    return ValidUtf8(warning.starts_with(prefix) ? std::string_view(warning).substr(prefix.size()) : warning);
+}
+
 std::string ObjectLine(const ObjectReport& object, std::size_t index)
 {
     std::string line = "  " + std::to_string(index) + " " + Quoted(object.storedName) + " written " +
@@ -160,13 +185,16 @@ std::string ObjectLine(const ObjectReport& object, std::size_t index)
                        Count(object.faceCount, "face", "faces") + (object.mapping ? ", mapping" : ", no mapping");
     if (object.boxMin)
         line += ", box " + Point(*object.boxMin) + " to " + Point(*object.boxMax);
-    return line + ", winding " + WindingName(object.winding) + "\n";
+    line += ", winding " + std::string(WindingName(object.winding));
+    if (object.outwardShare)
+        line += " (" + Percent(*object.outwardShare) + " out)";
+    return line + "\n";
 }
 
-std::string ReportText(const std::string& input, const ModelReport& report)
+std::string ReportText(const std::string& input, const ModelReport& report, const std::vector<std::string>& loadWarnings)
 {
-    std::string text = input + ": " + Count(report.objects.size(), "object", "objects") + ", texture " +
-                       report.textureName + "\n";
+    std::string text = input + ": " + FormatName(report.format) + ", " + Count(report.objects.size(), "object", "objects") +
+                       ", texture " + report.textureName + "\n";
     for (std::size_t i = 0; i < report.objects.size(); ++i)
         text += ObjectLine(report.objects[i], i);
     text += "animation: " + Count(static_cast<std::uint64_t>(report.frames), "frame", "frames");
@@ -174,28 +202,32 @@ std::string ReportText(const std::string& input, const ModelReport& report)
         text += ", too long to analyse\n";
     else
         text += ", " + Count(static_cast<std::uint64_t>(*report.animatedObjects), "object moves", "objects move") + "\n";
-    const auto closed = std::count_if(report.objects.begin(), report.objects.end(), [](const ObjectReport& object) {
-        return object.winding != StoredWinding::Undecided;
-    });
-    const auto agreeing = static_cast<std::uint64_t>(closed) - report.disagreeingObjects.size();
     text += std::string("Flip Faces: ") + AdviceName(report.flipAdvice);
-    if (closed == 0)
-        text += " (no closed object decides it)";
-    else if (report.flipAdvice == FlipAdvice::Undecided)
-        text += " (as many closed objects are wound each way)";
+    if (!report.outwardShare)
+        text += " (nothing of the surface is seen)";
     else
-        text += ", as " + (report.disagreeingObjects.empty() ? "" : std::to_string(agreeing) + " of ") +
-                Count(static_cast<std::uint64_t>(closed), "closed object needs", "closed objects need");
+    {
+        // The share of the side the advice shows: "on" is told by the faces
+        // that face in.
+        const double share = report.flipAdvice == FlipAdvice::On ? 1.0 - *report.outwardShare : *report.outwardShare;
+        text += ", " + Percent(share) + " of the surface seen faces " +
+                (report.flipAdvice == FlipAdvice::On ? "in" : "out") + " as stored";
+    }
     for (std::size_t i = 0; i < report.disagreeingObjects.size(); ++i)
         text += (i == 0 ? "; wound the other way: " : ", ") +
                 Quoted(report.objects[static_cast<std::size_t>(report.disagreeingObjects[i])].storedName);
     text += "\n";
+    for (const PatchAgainst& patch : report.patchesAgainst)
+        text += "against the advice: " + Quoted(report.objects[static_cast<std::size_t>(patch.object)].storedName) +
+                ", a patch of " + Count(patch.faces, "face", "faces") + "\n";
     for (const ReportWarning& warning : report.warnings)
     {
         const std::string where =
             warning.object < 0 ? "" : Quoted(report.objects[static_cast<std::size_t>(warning.object)].storedName) + ": ";
         text += "warning: " + where + WarningText(warning, report) + "\n";
     }
+    for (const std::string& warning : loadWarnings)
+        text += "warning: " + LoadWarningText(warning) + "\n";
     return text;
 }
 
@@ -213,9 +245,12 @@ Json PointJson(const std::array<double, 3>& point)
     return coordinates;
 }
 
-Json ReportJson(const std::string& input, const ModelReport& report)
+Json ReportJson(const std::string& input, const ModelReport& report, const std::vector<std::string>& loadWarnings)
 {
-    Json file = {{"input", ValidUtf8(input)}, {"read", true}, {"texture", ValidUtf8(report.textureName)}};
+    Json file = {{"input", ValidUtf8(input)},
+                 {"read", true},
+                 {"format", FormatName(report.format)},
+                 {"texture", ValidUtf8(report.textureName)}};
     Json objects = Json::array();
     for (const ObjectReport& object : report.objects)
     {
@@ -230,6 +265,7 @@ Json ReportJson(const std::string& input, const ModelReport& report)
                            {"faces", object.faceCount},
                            {"mapping", object.mapping},
                            {"box", box},
+                           {"outward_share", ShareJson(object.outwardShare)},
                            {"winding", WindingName(object.winding)}});
     }
     file["objects"] = objects;
@@ -240,13 +276,23 @@ Json ReportJson(const std::string& input, const ModelReport& report)
         moves = *report.animatedObjects > 0;
     }
     file["animation"] = {{"frames", report.frames}, {"animated_objects", animated}, {"moves", moves}};
-    file["flip_faces"] = {{"advice", AdviceName(report.flipAdvice)}, {"disagreeing", report.disagreeingObjects}};
+    Json patches = Json::array();
+    for (const PatchAgainst& patch : report.patchesAgainst)
+        patches.push_back({{"object", patch.object}, {"faces", patch.faces}});
+    file["flip_faces"] = {{"advice", AdviceName(report.flipAdvice)},
+                          {"outward_share", ShareJson(report.outwardShare)},
+                          {"disagreeing", report.disagreeingObjects},
+                          {"patches_against", patches}};
     Json warnings = Json::array();
     for (const ReportWarning& warning : report.warnings)
         warnings.push_back({{"kind", WarningName(warning.kind)},
                             {"object", warning.object < 0 ? Json(nullptr) : Json(warning.object)},
                             {"count", warning.count}});
     file["warnings"] = warnings;
+    Json left = Json::array();
+    for (const std::string& warning : loadWarnings)
+        left.push_back(LoadWarningText(warning));
+    file["left_out"] = left;
     return file;
 }
 
@@ -269,6 +315,7 @@ int RunInfo(const ConvertOptions& options)
         request.operation = Operation::Info;
         request.inputPath = input;
         request.readStandardInput = input == kStandardStream;
+        request.objUp = options.objUp;
         ConversionResult result = RunConversion(request, status);
         if (!result.Succeeded())
         {
@@ -281,16 +328,16 @@ int RunInfo(const ConvertOptions& options)
             continue;
         }
         const ModelReport& report = *result.report;
-        if (options.strict && !report.warnings.empty())
+        const std::size_t warnings = report.warnings.size() + result.warnings.size();
+        if (options.strict && warnings > 0)
         {
             failed = true;
-            status.ShowErrorLine("Error: " + Count(report.warnings.size(), "warning", "warnings") +
-                                 ", and --strict fails a file on any");
+            status.ShowErrorLine("Error: " + Count(warnings, "warning", "warnings") + ", and --strict fails a file on any");
         }
         if (options.json)
-            files.push_back(ReportJson(input, report));
+            files.push_back(ReportJson(input, report, result.warnings));
         else
-            WriteOutput((std::exchange(printed, true) ? "\n" : "") + ReportText(input, report));
+            WriteOutput((std::exchange(printed, true) ? "\n" : "") + ReportText(input, report, result.warnings));
     }
     if (options.json)
         WriteOutput(Json{{"files", files}}.dump(2, ' ', true) + "\n");

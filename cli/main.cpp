@@ -29,6 +29,8 @@ ConversionRequest MakeRequest(const ConvertOptions& options, const std::string& 
     request.outputPath = OutputFor(options, input);
     request.writeStandardOutput = request.outputPath == kStandardStream;
     request.flip = options.flip;
+    request.objUp = options.objUp;
+    request.orient = options.orient;
     request.textureName = options.textureName;
     request.frameRange = options.frameRange;
     if (options.frames)

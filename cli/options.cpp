@@ -27,6 +27,8 @@ enum LongOnly : int
     kPreview,
     kSize,
     kPreviewBoth,
+    kUp,
+    kOrient,
 };
 
 const option kLongOptions[] = {
@@ -48,6 +50,8 @@ const option kLongOptions[] = {
     {"preview", required_argument, nullptr, kPreview},
     {"size", required_argument, nullptr, kSize},
     {"preview-both", no_argument, nullptr, kPreviewBoth},
+    {"up", required_argument, nullptr, kUp},
+    {"orient", no_argument, nullptr, kOrient},
     {nullptr, 0, nullptr, 0},
 };
 // The leading ':' reports a missing value apart from an unknown option.
@@ -129,6 +133,8 @@ ParsedCommandLine Validated(ConvertOptions options, bool rangeGiven, bool previe
         return UsageError("no input file given");
     if ((options.json || options.strict) && options.mode != RunMode::Info)
         return UsageError("--json and --strict need --info");
+    if (options.orient && options.mode == RunMode::Info)
+        return UsageError("--info reports the faces as stored and takes no --orient");
     if (previewOptionGiven && options.mode != RunMode::Preview)
         return UsageError("--size and --preview-both need --preview");
     if (options.mode != RunMode::Convert)
@@ -221,7 +227,10 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
         case kVersion:
             return {CommandAction::ShowVersion, {}, {}};
         case kFlip:
-            options.flip = true;
+        case kOrient:
+            (option == kFlip ? options.flip : options.orient) = true;
+            if (options.flip && options.orient)
+                return UsageError("--orient and --flip exclude each other");
             break;
         case kFrames:
         case kMorph: {
@@ -263,6 +272,11 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
         case kPreviewBoth:
             options.previewBoth = previewOptionGiven = true;
             break;
+        case kUp:
+            if (value != "y" && value != "z")
+                return UsageError("--up needs y or z, not " + value);
+            options.objUp = value == "y" ? UpAxis::Y : UpAxis::Z;
+            break;
         case ':':
             return UsageError(OptionName(optopt, argv[optind - 1]) + " needs a value");
         default:
@@ -277,13 +291,19 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& arguments)
 std::string UsageText()
 {
     return "Usage: tessaline-convert [OPTION]... INPUT...\n"
-           "Converts .3DS files into model text files.\n"
+           "Converts .3DS, OBJ, glTF, FBX and other model files into model text\n"
+           "files.\n"
            "\n"
            "  -o, --output=FILE      the output path, for a single input; '-' writes\n"
            "                         to standard output; a folder acts as -d\n"
            "  -d, --output-dir=DIR   put each output in DIR under its default name\n"
            "      --flip             keep each face's stored winding instead of\n"
            "                         reversing it\n"
+           "      --up=AXIS          the axis OBJ inputs were exported with as up:\n"
+           "                         y (the default) or z\n"
+           "      --orient           first turn each patch of faces that a viewer\n"
+           "                         sees more from the back than from the front,\n"
+           "                         so that the default conversion suits it\n"
            "      --texture=NAME     the texture name written on every object\n"
            "                         (default: the output's name with .RAW)\n"
            "      --frames           write each frame of the keyframe animation as\n"

@@ -31,6 +31,8 @@ struct ConvertOptions
     bool previewBoth = false; // --preview-both: Flip Faces off and on side by side
 
     bool flip = false;
+    UpAxis objUp = UpAxis::Y;            // --up: the axis OBJ inputs were exported with as up
+    bool orient = false; // --orient: turn the patches seen more from the back first
     std::optional<FrameSequence> frames; // --frames or --morph: the frames instead of the objects
     FrameRange frameRange;               // --frame-range
     // Where each input's output goes, as typed: an output path for one input

@@ -16,6 +16,8 @@ int RunPreview(const ConvertOptions& options)
     request.writeStandardOutput = options.previewPath == kStandardStream;
     request.previewSize = options.previewSize;
     request.flip = options.flip;
+    request.objUp = options.objUp;
+    request.orient = options.orient;
     request.previewBoth = options.previewBoth;
     CExecutor executor(options.jobs);
     request.executor = &executor;

@@ -30,6 +30,9 @@ void CTerminalStatus::ShowResult(const ConversionResult& result) const
         WriteErrorLine(kProgramPrefix + m_strInput + ": " + warning);
     if (!result.Succeeded() || result.outputs.empty())
         return;
+    if (result.turnedFaces)
+        WriteErrorLine(m_strInput + ": --orient turned " + std::to_string(*result.turnedFaces) +
+                       (*result.turnedFaces == 1 ? " face" : " faces"));
     if (result.outputs.size() == 1)
         WriteErrorLine(m_strInput + " -> " + result.outputs.front());
     else

@@ -52,6 +52,9 @@ struct ConversionRequest
     std::string outputPath;           // as typed; see MakeOutputPath (Preview: this very name)
     bool writeStandardOutput = false; // write to standard output; outputPath unused
     bool flip = false;                // keep each face's stored winding instead of reversing it
+    // Turn each patch that a viewer sees more from the back than from the
+    // front (TurnInwardPatches) once loaded: conversions, frames and previews.
+    bool orient = false;
     std::string textureName;          // written on every object; empty: from the output name
     UpAxis objUp = UpAxis::Y;         // the up axis an OBJ input was exported with
     // Frames only.
@@ -79,6 +82,8 @@ struct ConversionResult
     std::vector<std::string> outputs;
     // Info only, when the model was read.
     std::optional<ModelReport> report;
+    // With orient, when the model was read: the faces turned.
+    std::optional<std::uint64_t> turnedFaces;
 
     bool Succeeded() const { return kind == ErrorKind::None; }
 };

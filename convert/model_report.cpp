@@ -4,6 +4,7 @@
 #include "convert/object_name.h"
 #include "convert/output_naming.h"
 #include "convert/run_steps.h"
+#include "platform/executor.h"
 
 #include <algorithm>
 #include <cmath>
@@ -136,20 +137,7 @@ ObjectReport InspectObject(const ModelObject& object, int index, ModelReport& re
     AddWarning(report, WarningKind::NotFinite, index, notFinite);
     AddWarning(report, WarningKind::ZeroAreaFaces, index, zeroAreaFaces);
     AddWarning(report, WarningKind::ZeroNormals, index, zeroNormals);
-    result.winding = FindStoredWinding(object);
     return result;
-}
-
-bool SameValue(float a, float b)
-{
-    return a == b || (std::isnan(a) && std::isnan(b));
-}
-
-bool KeysChange(const std::vector<ModelVertex>& keys)
-{
-    return std::any_of(keys.begin(), keys.end(), [&](const ModelVertex& key) {
-        return !SameValue(key.x, keys[0].x) || !SameValue(key.y, keys[0].y) || !SameValue(key.z, keys[0].z);
-    });
 }
 
 // How many objects have key slots that change; none to tell when the
@@ -160,33 +148,42 @@ std::optional<int> CountAnimatedObjects(CLoadedModel& model)
         return std::nullopt;
     int animated = 0;
     for (int i = 0; i < model.GetObjectCount(); ++i)
-    {
-        const ModelObject& object = *model.GetObject(i);
-        animated += KeysChange(object.positionKeys) || KeysChange(object.rotationKeys) ||
-                            KeysChange(object.scaleKeys)
-                        ? 1
-                        : 0;
-    }
+        animated += model.IsObjectAnimated(i) ? 1 : 0;
     return animated;
 }
 
-// The advice follows the majority of the closed objects; those wound the
-// other way (mirrored objects, as a rule) are named.
-void AdviseFlip(ModelReport& report)
+// Each object's share and the model's decide; the objects and patches wound
+// the other way (mirrored parts, as a rule) are named.
+void AdviseFlip(const SurfaceSight& sight, ModelReport& report)
 {
-    int outward = 0, inward = 0;
-    for (const ObjectReport& object : report.objects)
+    std::vector<std::uint64_t> front(report.objects.size()), back(report.objects.size());
+    for (const SurfacePatch& patch : sight.patches)
     {
-        outward += object.winding == StoredWinding::Outward ? 1 : 0;
-        inward += object.winding == StoredWinding::Inward ? 1 : 0;
+        front[static_cast<std::size_t>(patch.object)] += patch.frontSeen;
+        back[static_cast<std::size_t>(patch.object)] += patch.backSeen;
     }
-    if (outward == inward)
-        return;
-    report.flipAdvice = outward > inward ? FlipAdvice::Off : FlipAdvice::On;
-    const StoredWinding minority = outward > inward ? StoredWinding::Inward : StoredWinding::Outward;
+    std::uint64_t allFront = 0, allBack = 0;
     for (std::size_t i = 0; i < report.objects.size(); ++i)
-        if (report.objects[i].winding == minority)
+    {
+        report.objects[i].outwardShare = OutwardShare(front[i], back[i]);
+        report.objects[i].winding = WindingOfShare(report.objects[i].outwardShare);
+        allFront += front[i];
+        allBack += back[i];
+    }
+    report.outwardShare = OutwardShare(allFront, allBack);
+    const StoredWinding winding = WindingOfShare(report.outwardShare);
+    if (winding != StoredWinding::Outward && winding != StoredWinding::Inward)
+        return;
+    report.flipAdvice = winding == StoredWinding::Outward ? FlipAdvice::Off : FlipAdvice::On;
+    const StoredWinding against = winding == StoredWinding::Outward ? StoredWinding::Inward : StoredWinding::Outward;
+    for (std::size_t i = 0; i < report.objects.size(); ++i)
+        if (report.objects[i].winding == against)
             report.disagreeingObjects.push_back(static_cast<int>(i));
+    // Judged as objects are: a sheet seen about as much from each side is
+    // against no setting.
+    for (const SurfacePatch& patch : sight.patches)
+        if (WindingOfShare(OutwardShare(patch.frontSeen, patch.backSeen)) == against)
+            report.patchesAgainst.push_back({patch.object, patch.faceCount});
 }
 
 void AddNameWarnings(const CLoadedModel& model, ModelReport& report)
@@ -231,6 +228,7 @@ bool InspectModel(const ConversionRequest& inspected, CStatusSink& status, Conve
         return false;
     }
     CLoadedModel& model = *loaded;
+    report.format = run.format;
     model.ComputeFaceNormals();
     model.ComputeVertexNormals();
 
@@ -239,7 +237,12 @@ bool InspectModel(const ConversionRequest& inspected, CStatusSink& status, Conve
     AddNameWarnings(model, report);
     std::stable_sort(report.warnings.begin(), report.warnings.end(),
                      [](const ReportWarning& a, const ReportWarning& b) { return a.object < b.object; });
-    AdviseFlip(report);
+    std::vector<const ModelObject*> objects;
+    for (int i = 0; i < model.GetObjectCount(); ++i)
+        objects.push_back(model.GetObject(i));
+    std::optional<CExecutor> ownExecutor;
+    CExecutor& executor = inspected.executor ? *inspected.executor : ownExecutor.emplace();
+    AdviseFlip(LookAtSurface(objects, executor), report);
 
     report.frames = model.GetFrameSegmentLength();
     report.animatedObjects = report.frames > 1 ? CountAnimatedObjects(model) : 0;

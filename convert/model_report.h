@@ -1,6 +1,7 @@
 #pragma once
 
 #include "geometry/winding.h"
+#include "model/model_format.h"
 
 #include <array>
 #include <cstdint>
@@ -8,7 +9,7 @@
 #include <string>
 #include <vector>
 
-// --info's core: a .3DS file read and checked as the conversion reads it,
+// --info's core: a model file read and checked as the conversion reads it,
 // and nothing written.
 
 // What could go wrong in the converted model, one kind at a time.
@@ -49,20 +50,33 @@ struct ObjectReport
     // finite positions; none when there are none.
     std::optional<std::array<double, 3>> boxMin;
     std::optional<std::array<double, 3>> boxMax;
+    // Of what a viewer sees of it from around the model; none when nothing
+    // of it is seen.
+    std::optional<double> outwardShare;
     StoredWinding winding = StoredWinding::Undecided;
 };
 
-// The "Flip Faces" setting that makes the faces of the closed objects point
-// outward in the converted model.
+// The "Flip Faces" setting that shows a viewer outside the model the fronts
+// of its faces in the converted model, decided by the whole model's outward
+// share as StoredWinding decides an object's. Models seen from inside (skies,
+// rooms) are not advised on.
 enum class FlipAdvice
 {
     Off,
     On,
-    Undecided, // no closed object, or as many of each winding
+    Undecided, // seen as much from the back as from the front, or not seen at all
+};
+
+// A patch (SurfacePatch) wound against the advice.
+struct PatchAgainst
+{
+    int object = 0;
+    std::uint32_t faces = 0;
 };
 
 struct ModelReport
 {
+    ModelFormat format = ModelFormat::ThreeDs; // as the input was recognised
     std::string textureName;
     std::vector<ObjectReport> objects; // in output order
     int frames = 1;                    // of the keyframe segment
@@ -70,7 +84,9 @@ struct ModelReport
     // animation is too long to read its keys.
     std::optional<int> animatedObjects;
     FlipAdvice flipAdvice = FlipAdvice::Undecided;
-    std::vector<int> disagreeingObjects; // closed objects wound against the advice
+    std::optional<double> outwardShare;    // over all objects; none when nothing is seen
+    std::vector<int> disagreeingObjects;   // objects whose winding is against the advice
+    std::vector<PatchAgainst> patchesAgainst; // by object, as SurfaceSight orders them
     std::vector<ReportWarning> warnings; // by object, then kind; the file's last
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <optional>
 #include <string_view>
 
 namespace
@@ -42,10 +43,27 @@ std::size_t CountCharacters(std::string_view text)
 }
 } // namespace
 
-// Paths are UTF-8 here: the last three characters are counted as code
-// points, so a name that ends in a non-ASCII letter is not cut mid-character.
+// The file name's extension without its '.', as MakeOutputPath finds it
+// (ship. has an empty one); none when the name has no '.'.
+std::optional<std::string_view> Extension(std::string_view path)
+{
+    const std::size_t nameStart = FileNameStart(path);
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string_view::npos || dot <= nameStart)
+        return std::nullopt;
+    return path.substr(dot + 1);
+}
+
+// Paths are UTF-8 here: characters are counted as code points, so a name
+// that ends in a non-ASCII letter is not cut mid-character.
 std::string DefaultOutputName(const std::string& inputPath)
 {
+    // Other formats' extensions are not always three characters long, and
+    // "DTQ" takes the place of the whole of one (ship.gltf gives ship.DTQ).
+    const std::optional<std::string_view> extension = Extension(inputPath);
+    if (extension && CountCharacters(*extension) != kDefaultOutputSuffix.size())
+        return inputPath.substr(0, inputPath.size() - extension->size()) + std::string(kDefaultOutputSuffix);
+
     std::size_t start = inputPath.size();
     for (std::size_t characters = 0; characters < kDefaultOutputSuffix.size() && start > 0; ++characters)
     {

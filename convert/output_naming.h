@@ -5,8 +5,10 @@
 // Names derived from paths. Folders are separated by '/'.
 
 // The output box's suggestion for an input path: its last three characters
-// replaced by "DTQ" (ship.3ds gives ship.DTQ, a.tiff gives a.tDTQ). A path
-// of fewer than three characters gets ".DTQ" appended instead.
+// replaced by "DTQ" (ship.3ds gives ship.DTQ, ship gives sDTQ). A path of
+// fewer than three characters gets ".DTQ" appended instead. An extension
+// (as MakeOutputPath finds it) that is not three characters long is replaced
+// whole (ship.gltf gives ship.DTQ, a.tiff a.DTQ).
 std::string DefaultOutputName(const std::string& inputPath);
 
 // The path the model text file is written to. A path that ends in ".dtq" in

@@ -1,6 +1,7 @@
 #include "convert/preview.h"
 
 #include "convert/run_steps.h"
+#include "geometry/winding.h"
 #include "platform/atomic_output_file.h"
 #include "platform/executor.h"
 
@@ -39,13 +40,24 @@ Direction Between(const ModelVertex& from, const ModelVertex& to)
     return {to.x - from.x, to.y - from.y, to.z - from.z};
 }
 
-// The view, in the stored coordinates (z up): the viewer lies toward
-// kToViewer from the model, the picture's right and up axes complete a
+// The picture's frame, in the stored coordinates (z up): the viewer lies
+// toward toViewer from the model, the picture's right and up axes complete a
 // right-handed frame with it, so that counter-clockwise on the screen is
 // counter-clockwise as seen from the viewer.
-const Direction kToViewer = Normalized({1.0f, -1.0f, 0.8f});
-const Direction kScreenRight = Normalized(Cross({0.0f, 0.0f, 1.0f}, kToViewer));
-const Direction kScreenUp = Cross(kToViewer, kScreenRight);
+struct ViewFrame
+{
+    Direction toViewer, right, up;
+};
+
+ViewFrame FrameOf(ViewDirection view)
+{
+    const Direction toViewer = Normalized({view.x, view.y, view.z});
+    // Looking straight down or up, the picture's up is along y.
+    const Direction up = std::abs(toViewer.z) > 0.99f ? Direction{0.0f, 1.0f, 0.0f} : Direction{0.0f, 0.0f, 1.0f};
+    const Direction right = Normalized(Cross(up, toViewer));
+    return {toViewer, right, Cross(toViewer, right)};
+}
+
 // From above, to the viewer's left: the three sides of a box that face the
 // viewer get three different shades.
 const Direction kToLight = Normalized({0.4f, -0.7f, 1.0f});
@@ -54,10 +66,10 @@ constexpr float kAmbient = 0.35f;
 constexpr float kFill = 0.9f;
 
 using Objects = std::vector<const ModelObject*>;
-// Each object's vertices projected: x and y in pixels, depth along kToViewer.
+// Each object's vertices projected: x and y in pixels, depth toward the viewer.
 using ProjectedModel = std::vector<std::vector<RasterPoint>>;
 
-ProjectedModel Project(const Objects& objects, int size)
+ProjectedModel Project(const Objects& objects, int size, const ViewFrame& frame)
 {
     ProjectedModel projected(objects.size());
     // Only the vertices that faces use count for the fit: a stray vertex far
@@ -71,7 +83,7 @@ ProjectedModel Project(const Objects& objects, int size)
         for (const ModelVertex& v : object.vertices)
         {
             const Direction p{v.x, v.y, v.z};
-            points.push_back({Dot(p, kScreenRight), -Dot(p, kScreenUp), Dot(p, kToViewer)});
+            points.push_back({Dot(p, frame.right), -Dot(p, frame.up), Dot(p, frame.toViewer)});
         }
         for (const ModelFace& face : object.faces)
             for (std::int32_t index : face.index)
@@ -106,8 +118,8 @@ RgbColour Shaded(RgbColour colour, float light)
 }
 
 // Draws part `part` of `partCount` of every object's faces.
-void DrawFaces(const Objects& objects, const ProjectedModel& projected, bool flip, int part, int partCount,
-               CRasterImage& image)
+void DrawFaces(const Objects& objects, const ProjectedModel& projected, const ViewFrame& frame, bool flip,
+               int part, int partCount, CRasterImage& image)
 {
     for (std::size_t i = 0; i < objects.size(); ++i)
     {
@@ -126,8 +138,8 @@ void DrawFaces(const Objects& objects, const ProjectedModel& projected, bool fli
                 continue;
             // Decided on the stored corners: the conversion's exchange of y
             // and z mirrors the model and would turn every face around.
-            const float facing = Dot(normal, kToViewer);
-            const bool drawn = flip ? facing < 0.0f : facing > 0.0f;
+            const ViewDirection toViewer{frame.toViewer.x, frame.toViewer.y, frame.toViewer.z};
+            const bool drawn = ShowsFront(a, b, c, toViewer) != flip;
             const float light = std::abs(Dot(normal, kToLight)) / length;
             const std::vector<RasterPoint>& points = projected[i];
             image.FillTriangle(points[index[0]], points[index[1]], points[index[2]],
@@ -169,19 +181,21 @@ bool WritePng(const CRasterImage& image, CAtomicOutputFile& output)
 }
 } // namespace
 
-CRasterImage RenderPreview(CModelSource& model, int size, bool flip, bool both, CExecutor& executor)
+CRasterImage RenderPreview(CModelSource& model, int size, bool flip, bool both, CExecutor& executor,
+                           ViewDirection toViewer)
 {
     Objects objects;
     for (int i = 0; i < model.GetObjectCount(); ++i)
         objects.push_back(model.GetObject(i));
-    const ProjectedModel projected = Project(objects, size);
+    const ViewFrame frame = FrameOf(toViewer);
+    const ProjectedModel projected = Project(objects, size, frame);
 
     // Two parts: one view each, or half of one view's faces each, with a
     // depth buffer of its own; the halves are merged.
     std::vector<CRasterImage> parts(2, CRasterImage(size, size, kPreviewBackground));
     executor.ForEach(parts.size(), [&](std::size_t part) {
         const int task = static_cast<int>(part);
-        DrawFaces(objects, projected, both ? task == 1 : flip, both ? 0 : task, both ? 1 : 2, parts[part]);
+        DrawFaces(objects, projected, frame, both ? task == 1 : flip, both ? 0 : task, both ? 1 : 2, parts[part]);
     });
     if (!both)
     {

@@ -1,9 +1,12 @@
 #include "convert/run_steps.h"
 
 #include "convert/output_naming.h"
+#include "geometry/winding.h"
+#include "platform/executor.h"
 
 #include <cerrno>
 #include <new>
+#include <optional>
 #include <stdexcept>
 
 namespace
@@ -132,14 +135,29 @@ std::unique_ptr<CLoadedModel> LoadRun(OpenedRun& run, const ConversionRequest& r
     const ModelSourceOptions options{.path = request.readStandardInput ? std::string() : request.inputPath,
                                      .keys = keys,
                                      .objUp = request.objUp};
-    std::unique_ptr<CLoadedModel> model =
-        MakeModelSource(RecogniseFormat(run.input.Bytes(), options.path), options, &status, &run.statusText);
+    run.format = RecogniseFormat(run.input.Bytes(), options.path);
+    std::unique_ptr<CLoadedModel> model = MakeModelSource(run.format, options, &status, &run.statusText);
     const bool loaded = model->LoadFile(&run.input, mode) != 0;
     run.input.Close();
     if (!loaded)
     {
         Fail(result, model->GetError(), model->GetErrorText());
         return nullptr;
+    }
+    const std::vector<std::string>& warnings = model->GetWarnings();
+    result.warnings.insert(result.warnings.end(), warnings.begin(), warnings.end());
+    if (request.orient)
+    {
+        std::vector<const ModelObject*> objects;
+        for (int i = 0; i < model->GetObjectCount(); ++i)
+            objects.push_back(model->GetObject(i));
+        std::optional<CExecutor> ownExecutor;
+        CExecutor& executor = request.executor ? *request.executor : ownExecutor.emplace();
+        const SurfaceSight sight = LookAtSurface(objects, executor);
+        std::uint64_t turned = 0;
+        for (int i = 0; i < model->GetObjectCount(); ++i)
+            turned += TurnInwardPatches(*model->GetObject(i), i, sight);
+        result.turnedFaces = turned;
     }
     return model;
 }

@@ -22,6 +22,7 @@ struct OpenedRun
     std::string textureName; // the texture every object of the run names
     CInputFile input;
     std::string statusText; // the model's: the message of a failed load
+    ModelFormat format = ModelFormat::ThreeDs; // as LoadRun recognised the input
 };
 
 // Opens the input and names the output and its texture. Standard input
@@ -38,7 +39,8 @@ bool CreateOutput(ConversionResult& result, CAtomicOutputFile& output, const std
 
 // Shows "Loading model..." and loads the input in the given mode; the input
 // is closed afterwards, since the model holds all it needs. The model is
-// read by the source for the input's format; null when the load failed.
+// read by the source for the input's format; null when the load failed. The
+// load's warnings join the result's.
 std::unique_ptr<CLoadedModel> LoadRun(OpenedRun& run, const ConversionRequest& request, KeyTracks keys, LoadMode mode,
                                       CStatusSink& status, ConversionResult& result);
 

@@ -4,6 +4,7 @@
 #include "convert/threaded_writer.h"
 #include "model/model_3ds.h"
 #include "platform/executor.h"
+#include "convert/object_name.h"
 #include "platform/input_file.h"
 
 #include <algorithm>
@@ -45,7 +46,7 @@ const char* CheckObject(const ModelObject& object)
 // The text of the conversion's threaded writer, its lines cut into stretches
 // so short that a small input's objects span several: the same bytes on one
 // thread and on three.
-const char* CheckThreadedText(CModel3DS& model)
+const char* CheckThreadedText(CLoadedModel& model)
 {
     static CExecutor oneThread(1), threeThreads(3);
     constexpr TextStretches kShortStretches{7, 13};
@@ -55,12 +56,15 @@ const char* CheckThreadedText(CModel3DS& model)
     return single == shared ? nullptr : "the model text written on three threads differs from that of one";
 }
 
-// Without the key tracks there are no key arrays and no keyframed frames.
+// Without the key tracks there are no key arrays and no keyframed frames; a
+// .3DS model keeps its keys in slots, one per frame, as does a source without
+// animation (neutral ones); glTF places its nodes itself and keeps none.
 // text receives the model text.
-const char* CheckLoadedModel(CModel3DS& model, LoadMode mode, std::string& text)
+const char* CheckLoadedModel(CLoadedModel& model, ModelFormat format, LoadMode mode, std::string& text)
 {
     const bool keysRead = model.AreKeysRead();
-    const auto segment = keysRead ? static_cast<std::size_t>(std::max(model.GetFrameSegmentLength(), 0)) : 0;
+    const bool slots = keysRead && format != ModelFormat::Gltf && format != ModelFormat::Glb;
+    const auto segment = slots ? static_cast<std::size_t>(std::max(model.GetFrameSegmentLength(), 0)) : 0;
     model.ComputeFaceNormals();
     model.ComputeVertexNormals();
     // The text has the header, then per object five lines, a line per vertex
@@ -71,7 +75,7 @@ const char* CheckLoadedModel(CModel3DS& model, LoadMode mode, std::string& text)
         const ModelObject& object = *model.GetObject(i);
         if (const char* broken = CheckObject(object))
             return broken;
-        if (object.name.size() > 12)
+        if (SplitObjectName(object.name).name.size() > 12 || (format == ModelFormat::ThreeDs && object.name.size() > 12))
             return "an object name is longer than 12 characters";
         if (object.positionKeys.size() != segment || object.rotationKeys.size() != segment ||
             object.scaleKeys.size() != segment)
@@ -118,44 +122,51 @@ bool SameSlots(const std::vector<ModelVertex>& a, const std::vector<ModelVertex>
 // One load, its status and the model text it gives.
 struct Load
 {
-    explicit Load(KeyTracks tracks) : keys(tracks) {}
+    Load(ModelFormat source, KeyTracks tracks)
+        : format(source), keys(tracks), model(MakeModelSource(format, {.keys = keys}, &window, &message))
+    {
+    }
+    ModelFormat format;
     KeyTracks keys;
     CountingStatusSink window;
     std::string message;
-    CModel3DS model{&window, &message, keys};
+    std::unique_ptr<CLoadedModel> model;
     int loaded = 0;
     std::string text;
 };
 
 // Why a load may fail: the file is no model, or damaged, or, where the keys
-// must be read, its animation is too long.
-bool IsLoadFailure(ErrorKind kind, KeyTracks keys)
+// must be read, its animation is too long. Other sources also refuse files
+// beyond their limits, and files that refer to others, which no standard
+// input has beside it.
+bool IsLoadFailure(ErrorKind kind, ModelFormat format, KeyTracks keys)
 {
     return kind == ErrorKind::NotAModel || kind == ErrorKind::Damaged ||
-           (kind == ErrorKind::TooLarge && keys == KeyTracks::Read);
+           (kind == ErrorKind::TooLarge && (keys == KeyTracks::Read || format != ModelFormat::ThreeDs)) ||
+           (kind == ErrorKind::InputUnreadable && format != ModelFormat::ThreeDs);
 }
 
 std::string LoadAndCheck(const std::uint8_t* data, std::size_t size, LoadMode mode, Load& load)
 {
     CInputFile file;
     file.OpenMemory(std::vector<std::uint8_t>(data, data + size));
-    load.loaded = load.model.LoadFile(&file, mode);
+    load.loaded = load.model->LoadFile(&file, mode);
     if (load.window.errors != 0)
         return "a load showed an error message on its status sink";
     if (load.loaded == 0)
     {
-        if (!BeginsWithError(load.message) || load.model.GetErrorText() != load.message)
+        if (!BeginsWithError(load.message) || load.model->GetErrorText() != load.message)
             return "a failed load did not leave one message beginning with \"Error\" in its status text";
-        return IsLoadFailure(load.model.GetError(), load.keys) ? "" : "a failed load tells no kind it may fail by";
+        return IsLoadFailure(load.model->GetError(), load.format, load.keys) ? "" : "a failed load tells no kind it may fail by";
     }
     if (load.loaded != 1)
         return "LoadFile returned neither 0 nor 1";
-    if (load.model.GetError() != ErrorKind::None || !load.message.empty())
+    if (load.model->GetError() != ErrorKind::None || !load.message.empty())
         return "a successful load tells an error";
-    const bool keysRead = load.model.AreKeysRead();
+    const bool keysRead = load.model->AreKeysRead();
     if ((load.keys == KeyTracks::Skip && keysRead) || (load.keys == KeyTracks::Read && !keysRead))
         return "a load read its keys where it was to skip them, or skipped them where it was to read them";
-    const char* broken = CheckLoadedModel(load.model, mode, load.text);
+    const char* broken = CheckLoadedModel(*load.model, load.format, mode, load.text);
     return broken ? broken : "";
 }
 
@@ -164,13 +175,14 @@ std::string LoadAndCheck(const std::uint8_t* data, std::size_t size, LoadMode mo
 // the same objects, and with them where they fit, as --info loads, which
 // must give the same objects and fail only where the conversion fails: with
 // the keys where they can be read, without them where they cannot.
-std::string ExerciseMode(const std::uint8_t* data, std::size_t size, LoadMode mode, ExerciseOutcome& outcome)
+std::string ExerciseMode(const std::uint8_t* data, std::size_t size, ModelFormat format, LoadMode mode,
+                         ExerciseOutcome& outcome)
 {
     const auto index = static_cast<std::size_t>(mode);
-    Load skipped(KeyTracks::Skip), read(KeyTracks::Read), fitting(KeyTracks::ReadWhenTheyFit);
+    Load skipped(format, KeyTracks::Skip), read(format, KeyTracks::Read), fitting(format, KeyTracks::ReadWhenTheyFit);
     std::string broken = LoadAndCheck(data, size, mode, skipped);
     outcome.loaded[index] = skipped.loaded, outcome.message[index] = skipped.message;
-    const auto slots = std::uint64_t(skipped.model.GetObjectCount()) * skipped.model.GetFrameSegmentLength();
+    const auto slots = std::uint64_t(skipped.model->GetObjectCount()) * skipped.model->GetFrameSegmentLength();
     if (!broken.empty() || skipped.loaded == 0 || slots > (std::uint64_t{1} << 16) + 8 * size)
         return broken;
     if (broken = LoadAndCheck(data, size, mode, read); !broken.empty())
@@ -181,11 +193,11 @@ std::string ExerciseMode(const std::uint8_t* data, std::size_t size, LoadMode mo
         return broken;
     if (fitting.loaded != 1 || fitting.text != skipped.text)
         return "reading the key tracks where they fit changed the load's outcome or objects";
-    if (fitting.model.AreKeysRead() != (read.loaded == 1))
+    if (fitting.model->AreKeysRead() != (read.loaded == 1))
         return "the key tracks were read where they fit differently from a load that must read them";
-    for (int i = 0; read.loaded == 1 && i < read.model.GetObjectCount(); ++i)
+    for (int i = 0; read.loaded == 1 && i < read.model->GetObjectCount(); ++i)
     {
-        const ModelObject &must = *read.model.GetObject(i), &may = *fitting.model.GetObject(i);
+        const ModelObject &must = *read.model->GetObject(i), &may = *fitting.model->GetObject(i);
         if (!SameSlots(must.positionKeys, may.positionKeys) || !SameSlots(must.rotationKeys, may.rotationKeys) ||
             !SameSlots(must.scaleKeys, may.scaleKeys))
             return "the key tracks read where they fit differ from those a load that must read them reads";
@@ -196,10 +208,15 @@ std::string ExerciseMode(const std::uint8_t* data, std::size_t size, LoadMode mo
 
 ExerciseOutcome ExerciseModelBytes(const std::uint8_t* data, std::size_t size)
 {
+    return ExerciseModelBytes(data, size, RecogniseFormat({data, size}, ""));
+}
+
+ExerciseOutcome ExerciseModelBytes(const std::uint8_t* data, std::size_t size, ModelFormat format)
+{
     ExerciseOutcome outcome;
     for (LoadMode mode : {LoadMode::KeyframeModel, LoadMode::MorphSequence})
     {
-        if (std::string broken = ExerciseMode(data, size, mode, outcome); !broken.empty())
+        if (std::string broken = ExerciseMode(data, size, format, mode, outcome); !broken.empty())
         {
             outcome.broken = "mode " + std::to_string(static_cast<int>(mode)) + ": " + broken;
             break;

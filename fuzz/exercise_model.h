@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/model_format.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -31,7 +33,10 @@ struct ExerciseOutcome
 };
 
 // Never throws for any input; bad memory access and undefined behaviour are
-// left for the sanitizers to report.
+// left for the sanitizers to report. The bytes are read by the source of
+// the format a run recognises in them, as standard input (no file name, no
+// folder), or by the source of the format given.
 ExerciseOutcome ExerciseModelBytes(const std::uint8_t* data, std::size_t size);
+ExerciseOutcome ExerciseModelBytes(const std::uint8_t* data, std::size_t size, ModelFormat format);
 
 } // namespace robustness

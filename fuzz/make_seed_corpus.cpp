@@ -1,11 +1,17 @@
-// Writes the fuzzing seed corpus: tessaline-make-seed-corpus FOLDER
+// Writes the fuzzing seed corpora:
+//   tessaline-make-seed-corpus FOLDER GLTF_FOLDER OBJ_FOLDER
 //
-// Small valid files that between them reach every chunk the reader acts on,
-// so that mutation starts from inputs that get deep into the reader.
+// Small valid files that between them reach every chunk the .3DS reader acts
+// on, every part of a glTF file the glTF source reads and every statement
+// the OBJ source reads, so that mutation starts from inputs that get deep
+// into the readers.
 #include "fixtures/chunk_writer.h"
 #include "fixtures/example_ship.h"
+#include "fixtures/gltf_writer.h"
+#include "fixtures/obj_writer.h"
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -26,16 +32,24 @@ Mesh Square(const std::string& name, float offset = 0.0f)
 
 // Every material-name feature, a group naming a face the list lacks, hidden
 // and long names, and names out of order for the morph sequence of mode 1.
-std::vector<std::uint8_t> Objects()
+std::vector<Mesh> ObjectMeshes()
 {
     Mesh skinned = Square("Skinned_E");
     skinned.hasPivot = true;
     skinned.pivot = {0.5f, 0.5f, 0};
     skinned.materials = {{"skin1wbfen", {0}}, {"Skin2T", {1}}, {"skin5x1Fc2A", {0, 1}},
                          {"skin0mo", {1, 9}},  {"skinny", {0}}, {"skin9x2e", {0}}};
-    return BuildModelFile({skinned, Square("C", 1), Square("!hidden", 2), Square("AVeryLongObjectName_T", 3),
-                           Square("Eleven_Char", 4), Square("B", 5)});
+    return {skinned, Square("C", 1), Square("!hidden", 2), Square("AVeryLongObjectName_T", 3), Square("Eleven_Char", 4),
+            Square("B", 5)};
 }
+
+// What the OBJ writer does not write: groups, polygons, references counted
+// back, normals, points and lines, line ends of every kind, statements the
+// source passes over.
+const char* const kObjStatements = "# groups\r\nmtllib scene.mtl\nv 0 0 0\nv 1 0 0 1\nv 1 1 0\nv 0 1 0\n"
+                                   "vt 0 0\nvt 1 0 0\nvn 0 0 1\ns 1\ng left side\nusemtl skin2w\n"
+                                   "f 1/1/1 2/2/1 3/1/1 4/2/1\ng right\nf -4//1 -2//1 -1//1\rp 1 2\nl 1 2 3\n"
+                                   "o Later_E\nf 1 2 3\n\tf 2 3 4 1 2\n";
 
 // Keys inside and outside a segment that does not start at 0, and a dummy node.
 std::vector<std::uint8_t> Animation()
@@ -78,29 +92,41 @@ std::vector<std::uint8_t> OddChunks()
     writer.End();
     return writer.Take();
 }
+
+bool WriteSeeds(const std::filesystem::path& folder, const std::vector<std::pair<std::string, std::vector<std::uint8_t>>>& seeds)
+{
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    for (const auto& [name, bytes] : seeds)
+    {
+        const std::string path = (folder / name).string();
+        if (!WriteFile(path, bytes))
+        {
+            std::fprintf(stderr, "Error: Could not write %s\n", path.c_str());
+            return false;
+        }
+    }
+    return true;
+}
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2)
+    if (argc != 4)
     {
-        std::fprintf(stderr, "Usage: tessaline-make-seed-corpus FOLDER\n");
+        std::fprintf(stderr, "Usage: tessaline-make-seed-corpus FOLDER GLTF_FOLDER OBJ_FOLDER\n");
         return 2;
     }
-    const std::filesystem::path folder = argv[1];
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    const std::pair<const char*, std::vector<std::uint8_t>> seeds[] = {
-        {"example_ship", BuildExampleShip()}, {"objects", Objects()},
-        {"animation", Animation()},           {"odd_chunks", OddChunks()}};
-    for (const auto& [name, bytes] : seeds)
-    {
-        const std::string path = (folder / (std::string(name) + ".3ds")).string();
-        if (!WriteFile(path, bytes))
-        {
-            std::fprintf(stderr, "Error: Could not write %s\n", path.c_str());
-            return 1;
-        }
-    }
-    return 0;
+    const std::vector<Mesh> ship = ExampleShipMeshes();
+    const std::string objects = BuildObjFile(ObjectMeshes()), objShip = BuildObjFile(ship, ObjUp::Z);
+    const auto bytes = [](const std::string& text) { return std::vector<std::uint8_t>(text.begin(), text.end()); };
+    const bool written =
+        WriteSeeds(argv[1], {{"example_ship.3ds", BuildExampleShip()}, {"objects.3ds", BuildModelFile(ObjectMeshes())},
+                             {"animation.3ds", Animation()}, {"odd_chunks.3ds", OddChunks()}}) &&
+        WriteSeeds(argv[2], {{"ship.gltf", BuildGltf(ship, {.indexBytes = 1}).model},
+                             {"ship.glb", BuildGltf(ship, {.layout = GltfLayout::Binary, .indexBytes = 4}).model},
+                             {"animation.gltf", GltfAnimationSample()}, {"features.gltf", GltfFeatureSample()}}) &&
+        WriteSeeds(argv[3], {{"example_ship.obj", bytes(objShip)}, {"objects.obj", bytes(objects)},
+                             {"statements.obj", bytes(kObjStatements)}});
+    return written ? 0 : 1;
 }

@@ -54,3 +54,26 @@ private:
     std::vector<std::uint8_t> m_pixels;
     std::vector<float> m_depth;
 };
+
+// The same coverage and depth test as CRasterImage, keeping the number of the
+// nearest triangle at each pixel rather than a colour: what a viewer sees of
+// a scene, triangle by triangle.
+class CIdRaster
+{
+public:
+    static constexpr std::uint32_t kNoTriangle = 0xFFFFFFFFu;
+
+    // width and height at least 1.
+    CIdRaster(int width, int height);
+
+    void FillTriangle(RasterPoint a, RasterPoint b, RasterPoint c, std::uint32_t id);
+
+    // Row by row, kNoTriangle where nothing covers the pixel.
+    const std::vector<std::uint32_t>& GetIds() const { return m_ids; }
+
+private:
+    int m_nWidth;
+    int m_nHeight;
+    std::vector<std::uint32_t> m_ids;
+    std::vector<float> m_depth;
+};

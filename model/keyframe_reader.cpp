@@ -44,17 +44,12 @@ void C3dsParser::ReadSegment(CByteCursor chunk)
 }
 
 // The arrays a load with key tracks gives every object take three 20-byte
-// records per frame. The longest animations we mean to place, 100 objects
-// over 40,000 frames, need 4,000,000 slots; 2^22 leaves some room above that
-// and keeps the arrays below 260 MB, however small the file that claims them.
-// Past that, a load that must read the keys fails and one that reads them
-// when they fit goes on without them.
+// records per frame, at most kMaxKeySlots of them.
 int C3dsParser::PlanKeySlots()
 {
     m_bKeys = m_model.m_keyTracks != KeyTracks::Skip;
     if (!m_bKeys)
         return 1;
-    constexpr std::uint64_t kMaxKeySlots = std::uint64_t{1} << 22;
     const std::uint64_t slots = std::uint64_t(m_model.m_nObjects) * std::uint64_t(m_model.m_nFrames);
     if (slots > kMaxKeySlots)
     {

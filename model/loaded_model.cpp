@@ -2,6 +2,24 @@
 
 #include "geometry/normals.h"
 
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+bool SameValue(float a, float b)
+{
+    return a == b || (std::isnan(a) && std::isnan(b));
+}
+
+bool KeysChange(const std::vector<ModelVertex>& keys)
+{
+    return std::any_of(keys.begin(), keys.end(), [&](const ModelVertex& key) {
+        return !SameValue(key.x, keys[0].x) || !SameValue(key.y, keys[0].y) || !SameValue(key.z, keys[0].z);
+    });
+}
+} // namespace
+
 CLoadedModel::CLoadedModel(CStatusSink* statusSink, std::string* text) : m_pText(text), m_pStatusSink(statusSink)
 {
 }
@@ -33,6 +51,14 @@ int CLoadedModel::ComputeVertexNormals()
     for (int i = 0; i < GetObjectCount(); ++i)
         ComputeObjectVertexNormals(*GetObject(i));
     return 0;
+}
+
+bool CLoadedModel::IsObjectAnimated(int index) const
+{
+    if (!m_bKeysRead)
+        return false;
+    const ModelObject& object = m_pObjects[static_cast<std::size_t>(index)];
+    return KeysChange(object.positionKeys) || KeysChange(object.rotationKeys) || KeysChange(object.scaleKeys);
 }
 
 const std::string& CLoadedModel::GetErrorText() const
@@ -87,4 +113,47 @@ int CLoadedModel::FinishLoad()
         m_ppSorted[static_cast<std::size_t>(i)] = &m_pObjects[static_cast<std::size_t>(i)];
     SortObjects(0, m_nObjects - 1);
     return 1;
+}
+
+std::string NameInMessages(std::string_view name)
+{
+    return name.empty() ? "(unnamed)" : std::string(name);
+}
+
+void CLoadedModel::NameObject(int index, std::string_view wholeName)
+{
+    constexpr std::size_t kKept = 12;
+    const std::string_view kept = wholeName.substr(0, kKept);
+    std::string name(kept);
+    for (const std::string_view flag : {std::string_view("_T"), std::string_view("_E")})
+        if (kept.find(flag) == std::string_view::npos && wholeName.find(flag) != std::string_view::npos)
+            name += flag;
+    const auto slot = static_cast<std::size_t>(index);
+    m_pObjects[slot].name = std::move(name);
+    m_objectNameCut[slot] = wholeName.size() > kKept;
+}
+
+int CLoadedModel::CheckObjectSize(std::string_view name, std::uint64_t vertexCount, std::uint64_t faceCount)
+{
+    constexpr std::uint64_t kMostPerObject = 65535;
+    if (vertexCount <= kMostPerObject && faceCount <= kMostPerObject)
+        return 1;
+    return FailLoad(ErrorKind::TooLarge, "Error reading input file, object " + NameInMessages(name) + " has " +
+                                             std::to_string(vertexCount) + " vertices and " +
+                                             std::to_string(faceCount) + " faces, more than the " +
+                                             std::to_string(kMostPerObject) + " of each that an object may have.");
+}
+
+void CLoadedModel::StandStill(KeyTracks keys)
+{
+    m_nFrames = 1;
+    m_bKeysRead = keys != KeyTracks::Skip;
+    if (!m_bKeysRead)
+        return;
+    for (ModelObject& object : m_pObjects)
+    {
+        object.positionKeys.assign(1, ModelVertex{0, 0, 0});
+        object.rotationKeys.assign(1, ModelVertex{0, 0, 0});
+        object.scaleKeys.assign(1, ModelVertex{1, 1, 1});
+    }
 }

@@ -6,7 +6,9 @@
 #include "records/error_kind.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What the frames of a load are.
@@ -26,6 +28,16 @@ enum class KeyTracks
     Skip,            // no object gets key arrays; the segment's length is still taken
     ReadWhenTheyFit, // as Read while the animation stays within the limits; past them, as Skip
 };
+
+// The key slots a load may give its objects together, one per object and
+// frame. The longest animations we mean to place, 100 objects over 40,000
+// frames, need 4,000,000 slots; 2^22 leaves some room above that and keeps
+// the .3DS key arrays below 260 MB, however small the file that claims them.
+// Past that, a load that must read the keys fails and one that reads them
+// when they fit goes on without them.
+inline constexpr std::uint64_t kMaxKeySlots = std::uint64_t{1} << 22;
+// An object's name as messages give it; an empty one is "(unnamed)".
+std::string NameInMessages(std::string_view name);
 
 // A loaded model, whatever format it was read from: the objects and the
 // memory of their arrays, their order by name, the frame count, and why the
@@ -67,8 +79,15 @@ public:
     const std::string& GetErrorText() const;
 
     int GetFrameSegmentLength() const { return m_nFrames; }
-    // Whether every object has a key slot per frame, filled from its tracks.
+    // Whether the keyframe model can be built: every object then has what
+    // places it at each frame (for a .3DS file, a key slot per frame).
     bool AreKeysRead() const { return m_bKeysRead; }
+    // Whether the object's placement changes from frame to frame; false
+    // when the keys were not read.
+    virtual bool IsObjectAnimated(int index) const;
+    // What the load left out or took differently from the file, one line
+    // each, beginning "Warning"; the load succeeded all the same.
+    const std::vector<std::string>& GetWarnings() const { return m_warnings; }
     // Whether the file stored the object's name longer than the 12
     // characters kept of it.
     bool IsNameCut(int index) const
@@ -90,6 +109,21 @@ protected:
     // status text. Returns 0, the load's result.
     int FailLoad(ErrorKind kind, const std::string& message);
     void ShowProgress(const std::string& text);
+    void AddWarning(std::string text) { m_warnings.push_back(std::move(text)); }
+    // Names object index after a name of any length, as a .3DS object block
+    // would: the first 12 characters are kept, and IsNameCut tells whether
+    // there were more. "_T" and "_E" that only the part cut off holds are
+    // kept after the 12, so that the written flags are those of the whole
+    // name while the written name stays the one a .3DS file gives.
+    void NameObject(int index, std::string_view wholeName);
+    // Sources without animation: one frame, at which every object stands as
+    // stored, and a neutral key slot per object unless keys is Skip.
+    void StandStill(KeyTracks keys);
+    // A .3DS object counts its vertices and faces in 16 bits, and the game's
+    // files have always kept to that: an object of a larger count fails the
+    // load, the message naming it and its counts. Returns the load's result
+    // so far, 1 when the object fits.
+    int CheckObjectSize(std::string_view name, std::uint64_t vertexCount, std::uint64_t faceCount);
     // Checks what the consumers of the objects rely on and, for a morph
     // sequence, orders the objects by name. Returns the load's result.
     int FinishLoad();
@@ -106,6 +140,7 @@ protected:
     std::vector<ModelObject> m_pObjects;
     std::vector<ModelObject*> m_ppSorted;
     std::vector<bool> m_objectNameCut; // by object index
+    std::vector<std::string> m_warnings;
 
 private:
     bool CanBuildFrame(int frame);

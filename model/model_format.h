@@ -6,6 +6,8 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
+#include <vector>
 
 // The file formats a model is read from, and the one place that tells them
 // apart and makes the source that reads each.
@@ -38,6 +40,19 @@ struct ModelSourceOptions
 // else by its name's extension in any letter case. A file recognised as
 // none is taken for a .3DS file, whose reader then says what is wrong.
 ModelFormat RecogniseFormat(std::span<const std::uint8_t> bytes, const std::string& path);
+
+// A kind of file that is read, as file choosers list it: its name and its
+// extensions, lower case and without the dot.
+struct FileKind
+{
+    std::string_view name;
+    std::vector<std::string_view> extensions;
+};
+
+// Every kind of file this build reads, .3DS first; the general importer's
+// formats only where the build has it. RecogniseFormat takes each of these
+// extensions for its format.
+const std::vector<FileKind>& ReadFileKinds();
 
 // The format's name in reports: "3ds", "obj", "gltf", "glb", "other".
 const char* FormatName(ModelFormat format);

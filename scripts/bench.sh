@@ -9,7 +9,9 @@
 #     and the I/O floor (read the input, write as many bytes as our output,
 #     the way the converter does both), in alternating rounds; prints
 #     medians, the ratios and peak memory against 3 x (input + output);
-#  3b. times a batch of 3,000 small files with the default -j and with -j 1
+#  3b. writes the scene with groups as .3DS, as OBJ and as glTF (buffer
+#     embedded) and times tessaline-convert and `assimp export` on each;
+#  3c. times a batch of 3,000 small files with the default -j and with -j 1
 #     to 16: the default should be within 20 % of the best;
 #  4. times the doubling series, 65,536 to 4,194,304 vertices in all (16
 #     objects of 4,096 to 32,768 vertices, then 32, 64 and 128 objects of
@@ -191,7 +193,45 @@ compare_scene one-object --objects 1 --vertices 65535
 compare_scene with-groups --objects 16 --vertices 32768
 compare_scene no-groups --objects 16 --vertices 32768 --no-groups
 
-# --- 3b. a batch of small files -----------------------------------------------
+# --- 3b. the scene in other formats --------------------------------------------
+
+# The same objects as .3DS, OBJ and glTF files; each converted by us and
+# exported to OBJ by assimp. A format this build does not read is reported,
+# not timed.
+FORMATS_SHAPE=(--objects 16 --vertices 32768)
+echo "Timing the scene as .3DS, OBJ and glTF..." >&2
+{
+    echo "Formats: the scene with groups (${FORMATS_SHAPE[*]}) written as each format; medians of $RUNS runs ($ASSIMP_RUNS for assimp)"
+    echo
+    printf '| %-6s | %10s | %22s | %20s | %12s |\n' "Input" "Input MB" "tessaline-convert (ms)" "assimp export (ms)" "assimp / ours"
+    printf '|%s|%s|%s|%s|%s|\n' "--------" "-----------:" "-----------------------:" "---------------------:" "-------------:"
+} | tee -a "$RESULTS/summary.txt"
+for format in 3ds obj gltf; do
+    input="$WORK/formats.$format"
+    "$TOOLS/tessaline-make-bench-model" "$input" "${FORMATS_SHAPE[@]}" >/dev/null
+    rm -f "$WORK"/fmt-ours.* "$WORK"/fmt-assimp.*
+    if ! "$CONVERT" -q "$input" -o "$WORK/formats.dtq" 2>"$WORK/formats.err"; then
+        printf '| %-6s | %10s | %22s | %20s | %12s |\n' "$format" "$(megabytes "$(file_size "$input")")" \
+            "not read: $(sed 's/.*: Error/Error/' "$WORK/formats.err" | cut -c 1-40)" "" "" | tee -a "$RESULTS/summary.txt"
+        rm -f "$input"
+        continue
+    fi
+    for ((round = 1; round <= RUNS; round++)); do
+        rm -f "$WORK/formats.dtq" "$WORK/formats-assimp.obj"
+        time_once "$WORK/fmt-ours" "$CONVERT" "$input" -o "$WORK/formats.dtq"
+        if ((round <= ASSIMP_RUNS)); then
+            time_once "$WORK/fmt-assimp" assimp export "$input" "$WORK/formats-assimp.obj"
+        fi
+    done
+    OURS_S=$(median <"$WORK/fmt-ours.seconds")
+    ASSIMP_S=$(median <"$WORK/fmt-assimp.seconds")
+    printf '| %-6s | %10s | %22s | %20s | %12s |\n' "$format" "$(megabytes "$(file_size "$input")")" \
+        "$(milliseconds "$OURS_S")" "$(milliseconds "$ASSIMP_S")" "$(ratio "$ASSIMP_S" "$OURS_S")" | tee -a "$RESULTS/summary.txt"
+    rm -f "$input" "$WORK/formats.dtq" "$WORK/formats-assimp.obj"
+done
+echo | tee -a "$RESULTS/summary.txt"
+
+# --- 3c. a batch of small files -----------------------------------------------
 
 BATCH_FILES=${BENCH_BATCH_FILES:-3000}
 BATCH="$WORK/batch"

@@ -1,6 +1,7 @@
 // The built converter run as a user runs it: arguments and files in, exit
 // status, messages and files out.
 #include "cli/options.h"
+#include "fixtures/gltf_writer.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -29,9 +30,18 @@ Process Convert(const TemporaryFolder& folder, std::vector<std::string> argument
 }
 
 // The inputs of every run: a triangle, a text file, an animation of eleven
-// frames whose mast moves, one too long to export, and two morph frames.
+// frames whose mast moves, one too long to export, and two morph frames; the
+// triangle as glTF with its buffer beside it, a .glb with points, and a
+// .gltf larger than any read.
 void WriteInputs(const TemporaryFolder& folder)
 {
+    fixtures::WriteGltf(folder / "ship.gltf", fixtures::BuildGltf({Triangle()}, {.layout = fixtures::GltfLayout::ExternalBuffer, .bufferName = "ship.bin"}), "ship.bin");
+    fixtures::GltfBuffer points;
+    points.AddFloats({0, 0, 0, 1, 0, 0, 0, 1, 0}, "VEC3");
+    fixtures::WriteFile(folder / "points.glb", points.File(R"("nodes":[{"name":"P","mesh":0}],"meshes":[{"primitives":[{"attributes":{"POSITION":0}},)"
+                                                          R"({"attributes":{"POSITION":0},"mode":0}]}])", fixtures::GltfLayout::Binary).model);
+    std::ofstream(folder / "big.gltf") << "{";
+    std::filesystem::resize_file(folder / "big.gltf", (std::uintmax_t{256} << 20) + 1); // sparse: takes no disk
     fixtures::Mesh dense = Triangle("Dense");
     dense.vertices.assign(20000, {1, 2, 3});
     const fixtures::Keyframes keyframes{0, 10, {{"Mast", {{0, {0, 0, 0}}, {10, {50, 0, 0}}}, {}, {}}}}, long10000{0, 9999, {}};
@@ -70,6 +80,13 @@ const RunCase kRuns[] = {
       "mast-07.DTQ", "mast-08.DTQ", "mast-09.DTQ", "mast-10.DTQ"}, "\n2,1,0\n5,4,3\n"},
     {{"--morph", "-o", "w", "wave.3ds"}, 0, "wave.3ds -> w-0.dtq ... w-1.dtq (2 files)\n", {"w-0.dtq", "w-1.dtq"}, "\n2,1,0\n"},
     {{"--frames", "long.3ds"}, 1, "tessaline-convert: long.3ds: Error: The animation is too long to export: 10000 frames\n"},
+    // glTF: converted as the .3DS file, warned of what is left out, refused when larger than read or without its buffer.
+    {{"ship.gltf"}, 0, "ship.gltf -> ship.DTQ\n", {"ship.DTQ"}, "\n2,1,0\n"},
+    {{"points.glb"}, 0, "tessaline-convert: points.glb: Warning: 1 primitive of points or lines was left out\npoints.glb -> points.DTQ\n", {"points.DTQ"}, "\n2,1,0\n"},
+    {{"--info", "points.glb"}, 0, "", {}, "warning: 1 primitive of points or lines was left out\n"},
+    {{"big.gltf"}, 1, "tessaline-convert: big.gltf: Error reading input file, it is larger than 256 MB, the most a glTF file may have.\n"},
+    {{"-q", "-o", "-", "-"}, 1, "tessaline-convert: -: Error reading input file, its buffer ship.bin is a file beside it, and a file read from standard input has none.\n",
+     {}, "", 0, "ship.gltf"},
 };
 
 TEST(Converter, Runs)
@@ -82,7 +99,9 @@ TEST(Converter, Runs)
         SCOPED_TRACE(testing::PrintToString(run.arguments));
         EXPECT_EQ(std::tie(process.status, process.err), std::tie(run.status, run.err));
         std::set<std::string> written = folder.List();
-        std::erase_if(written, [](const std::string& name) { return name.ends_with(".3ds"); });
+        std::erase_if(written, [](const std::string& name) {
+            return name.ends_with(".3ds") || name.ends_with(".gltf") || name.ends_with(".glb") || name.ends_with(".bin");
+        });
         EXPECT_EQ(written, run.written);
         EXPECT_TRUE((written.empty() ? process.out : ReadFile(folder / *written.begin())).ends_with(run.ending));
     }

@@ -15,7 +15,7 @@ std::string Describe(const ParsedCommandLine& parsed)
     if (parsed.action != CommandAction::Convert)
         return actions[int(parsed.action)] + parsed.error;
     const ConvertOptions& o = parsed.options;
-    std::string text = (o.flip ? "flip " : "") + std::string(o.frames ? sequences[int(*o.frames)] : "") +
+    std::string text = std::string(o.flip ? "flip " : "") + (o.orient ? "orient " : "") + std::string(o.objUp == UpAxis::Z ? "up-z " : "") + std::string(o.frames ? sequences[int(*o.frames)] : "") +
                        verbosities[int(o.verbosity)] + "j" + std::to_string(o.jobs);
     if (o.frames)
         text += " " + std::to_string(o.frameRange.first) + ":" + (o.frameRange.last ? std::to_string(*o.frameRange.last) : "") +
@@ -35,6 +35,10 @@ const std::pair<std::vector<std::string>, std::string> kCommandLines[] = {
     {{"-o", "/tmp", "a.3ds"}, "j0 [a.3ds]->/tmp/a.DTQ"},
     {{"--", "-a.3ds", "--flip"}, "j0 [-a.3ds]->-a.DTQ [--flip]->--fDTQ"},
     {{"--frames", "a.3ds", "--frames"}, "frames j0 0::1 [a.3ds]->a.DTQ"},
+    {{"--orient", "--morph", "a.3ds", "--orient"}, "orient morph j0 0::1 [a.3ds]->a.DTQ"},
+    {{"--orient", "a.3ds", "--flip"}, "Error: --orient and --flip exclude each other"},
+    {{"--flip", "--orient", "a.3ds"}, "Error: --orient and --flip exclude each other"},
+    {{"--orient", "--json", "a.3ds"}, "Error: --info reports the faces as stored and takes no --orient"},
     {{"--morph", "--frame-range", "2:9:3", "a.3ds"}, "morph j0 2:9:3 [a.3ds]->a.DTQ"},
     {{"--frames", "--frame-range=7:", "a.3ds"}, "frames j0 7::1 [a.3ds]->a.DTQ"},
     {{"-j", "2", "a.3ds", "-h"}, "help"},
@@ -47,6 +51,10 @@ const std::pair<std::vector<std::string>, std::string> kCommandLines[] = {
     {{"a.3ds", "--texture"}, "Error: --texture needs a value"},
     {{"-o", "x", "a.3ds", "b.3ds"}, "Error: -o needs exactly one input file; use -d for several"},
     {{"-o", "x", "-d", "y", "a.3ds"}, "Error: -o and -d exclude each other"},
+    {{"--up", "z", "a.obj", "--flip"}, "flip up-z j0 [a.obj]->a.DTQ"},
+    {{"--up=z", "--up=y", "--info", "a.obj"}, "j0 [a.obj]->a.DTQ"},
+    {{"--up", "Z", "a.obj"}, "Error: --up needs y or z, not Z"},
+    {{"a.obj", "--up"}, "Error: --up needs a value"},
     {{"--flip"}, "Error: no input file given"},
     {{"-"}, "Error: standard input needs -o"},
     {{"--frames", "-o", "-", "a.3ds"}, "Error: frames cannot be written to standard output"},

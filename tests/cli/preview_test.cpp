@@ -2,6 +2,7 @@
 // the built converter run as a file manager runs it from our thumbnailer entry.
 #include "convert/preview.h"
 #include "platform/executor.h"
+#include "fixtures/obj_writer.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -65,23 +66,39 @@ std::string PictureSize(std::string png)
     return number(18) + " x " + number(22);
 }
 
+// The thumbnailer entry is run as a file manager runs it, on a .3DS file and
+// on an OBJ file of the same cube, which must give the same picture; the
+// desktop entry names the same types of file.
 TEST(Preview, Thumbnailer)
 {
     TemporaryFolder folder;
-    const std::string input = folder / "my ship.3ds", output = folder / "thumb nail.png";
-    WriteModel(input, {Cube()});
     const std::string entry = ReadFile(TESSALINE_SOURCE_DIR "/cli/tessaline.thumbnailer");
-    EXPECT_NE(entry.find("\nMimeType=image/x-3ds;\n"), std::string::npos);
-    // The words of the command line as a file manager fills them in.
-    std::istringstream command(entry.substr(entry.find("\nExec=") + 6));
-    std::vector<std::string> arguments;
-    for (std::string word; command >> word && word.find('=') == std::string::npos;)
-        arguments.push_back(word == "tessaline-convert" ? TESSALINE_CONVERT_PATH
-                            : word == "%i" ? input : word == "%o" ? output : word == "%s" ? "128" : word);
-    const Process thumbnail = support::Run(arguments);
-    EXPECT_EQ(thumbnail.status, 0);
-    EXPECT_EQ(thumbnail.err, input + " -> " + output + "\n");
-    EXPECT_EQ(PictureSize(ReadFile(output)), "128 x 128");
+    const std::string types = entry.substr(entry.find("\nMimeType=") + 1);
+    for (const char* type : {"image/x-3ds;", "model/obj;", "model/gltf+json;", "model/gltf-binary;"})
+        EXPECT_NE(types.find(type), std::string::npos) << type;
+    EXPECT_NE(ReadFile(TESSALINE_SOURCE_DIR "/app/tessaline.desktop.in").find("\n" + types), std::string::npos);
+    std::string pictures[2];
+    for (const char* name : {"my ship.3ds", "my ship.obj"})
+    {
+        const std::string input = folder / name, output = folder / "thumb nail.png";
+        if (input.ends_with(".obj"))
+            WriteFile(input, fixtures::BuildObjFile({Cube()}));
+        else
+            WriteModel(input, {Cube()});
+        // The words of the command line as a file manager fills them in.
+        std::istringstream command(entry.substr(entry.find("\nExec=") + 6));
+        std::vector<std::string> arguments;
+        for (std::string word; command >> word && word.find('=') == std::string::npos;)
+            arguments.push_back(word == "tessaline-convert" ? TESSALINE_CONVERT_PATH
+                                : word == "%i" ? input : word == "%o" ? output : word == "%s" ? "128" : word);
+        const Process thumbnail = support::Run(arguments);
+        EXPECT_EQ(thumbnail.status, 0);
+        EXPECT_EQ(thumbnail.err, input + " -> " + output + "\n");
+        pictures[input.ends_with(".obj")] = ReadFile(output);
+        EXPECT_EQ(PictureSize(pictures[input.ends_with(".obj")]), "128 x 128") << name;
+    }
+    EXPECT_TRUE(pictures[0] == pictures[1]);
+    const std::string input = folder / "my ship.3ds", output = folder / "thumb nail.png";
     // Side by side; and a failure names the input and leaves no picture.
     support::Run({TESSALINE_CONVERT_PATH, "--preview", output, "--preview-both", "--size=40", input});
     EXPECT_EQ(PictureSize(ReadFile(output)), "80 x 40");
@@ -89,6 +106,6 @@ TEST(Preview, Thumbnailer)
     const Process failed = support::Run({TESSALINE_CONVERT_PATH, "--preview", folder / "x.png", input});
     EXPECT_EQ(failed.err, "tessaline-convert: " + input +
                               ": Error reading input file, it does not appear to be a true .3DS file.\n");
-    EXPECT_EQ(folder.List(), std::set<std::string>({"my ship.3ds", "thumb nail.png"}));
+    EXPECT_EQ(folder.List(), std::set<std::string>({"my ship.3ds", "my ship.obj", "thumb nail.png"}));
 }
 } // namespace

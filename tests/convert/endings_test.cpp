@@ -146,13 +146,17 @@ TEST(ConversionEndings, LowMemoryEndsOneFileAndTheBatchGoesOn)
             for (std::string line; std::getline(lines, line);)
                 for (const std::string& input : inputs)
                     if (line.starts_with("tessaline-convert: " + input + ": Error"))
+                    {
                         EXPECT_TRUE(failed.insert(input).second) << run.err;
+                    }
             std::set<std::string> written;
             for (const std::string& input : inputs)
             {
                 const std::string name = input.substr(0, input.size() - 4) + ".DTQ";
                 if (!failed.contains(input))
+                {
                     EXPECT_TRUE(support::ReadFile(out / name) == support::ReadFile(whole / name)) << input << "\n" << run.err;
+                }
                 written.insert(name);
             }
             for (const std::string& name : out.List())

@@ -4,6 +4,8 @@
 // change of the output, rewrite them with TESSALINE_UPDATE_GOLDEN=1 and
 // review the diff.
 #include "fixtures/example_ship.h"
+#include "fixtures/gltf_writer.h"
+#include "fixtures/obj_writer.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -59,7 +61,8 @@ Mesh Corner(const std::string& name, float side)
     return mesh;
 }
 
-std::vector<std::uint8_t> Numbers() { return fixtures::BuildModelFile({FormatEdges(), Terrain(), Named("Empty")}); }
+std::vector<Mesh> NumberMeshes() { return {FormatEdges(), Terrain(), Named("Empty")}; }
+std::vector<std::uint8_t> Numbers() { return fixtures::BuildModelFile(NumberMeshes()); }
 
 // Flags anywhere in the name, names cut at their first '_' or at 12
 // characters, line breaks in names, a mirrored pair.
@@ -89,6 +92,16 @@ std::vector<std::uint8_t> Segment(std::uint32_t lastFrame)
     return fixtures::BuildModelFile({support::Triangle()}, &keys);
 }
 std::vector<std::uint8_t> Still() { return Segment(10); }         // eleven frames that do not move
+
+// A glTF scene whose first node moves and turns a quarter turn about the up
+// axis in a tenth of a second (frames 0 to 3), its second standing still.
+std::vector<std::uint8_t> AnimatedGltf()
+{
+    fixtures::GltfOptions options;
+    options.channels = {{0, "translation", "LINEAR", {0, 0.1f}, {0, 0, 0, 30, 0, -15}},
+                        {0, "rotation", "LINEAR", {0, 0.1f}, {0, 0, 0, 1, 0, 0.70710678f, 0, 0.70710678f}}};
+    return fixtures::BuildGltf({Corner("Blade_T", 1), Corner("Arm_E", -1)}, options).model;
+}
 std::vector<std::uint8_t> Endless() { return Segment(1u << 23); } // more key slots than a load reads
 
 // Several files (frames) are compared as one text, in name order, each after
@@ -103,11 +116,14 @@ TEST(GoldenOutput, ConverterWritesTheStoredText)
           Case{"morph_flipped.dtq", {"--morph", "--flip"}, Animated},
           Case{"still_range.dtq", {"--frames", "--frame-range", "2:10:4"}, Still}, Case{"still_last.dtq", {"--frames", "--frame-range", "10:12"}, Still},
           Case{"still_outside.txt", {"--frames", "--frame-range", "11:"}, Still}, Case{"endless.dtq", {}, Endless},
-          Case{"endless_morph.dtq", {"--morph"}, Endless}, Case{"endless_frames.txt", {"--frames"}, Endless}})
+          Case{"endless_morph.dtq", {"--morph"}, Endless}, Case{"endless_frames.txt", {"--frames"}, Endless},
+          Case{"gltf_frames.dtq", {"--frames"}, AnimatedGltf}})
     {
         support::TemporaryFolder folder;
-        const std::string input = build ? folder / "model.3ds" : kSource + "/examples/ship.3ds";
-        ASSERT_TRUE(!build || fixtures::WriteFile(input, build()));
+        const std::vector<std::uint8_t> bytes = build ? build() : std::vector<std::uint8_t>();
+        const std::string inputName = !bytes.empty() && bytes[0] == '{' ? "model.gltf" : "model.3ds";
+        const std::string input = build ? folder / inputName : kSource + "/examples/ship.3ds";
+        ASSERT_TRUE(!build || fixtures::WriteFile(input, bytes));
         std::vector<std::string> argv = {TESSALINE_CONVERT_PATH};
         argv.insert(argv.end(), options.begin(), options.end());
         argv.insert(argv.end(), {"-o", folder / file, input});
@@ -115,7 +131,7 @@ TEST(GoldenOutput, ConverterWritesTheStoredText)
         EXPECT_EQ(run.status, run.err.find("Error") == std::string::npos ? 0 : 1) << file << ": " << run.err;
         std::string written;
         for (const std::string& name : folder.List())
-            written += name == "model.3ds" ? "" : (name == file ? "" : "== " + name + "\n") + support::ReadFile(folder / name);
+            written += name == inputName ? "" : (name == file ? "" : "== " + name + "\n") + support::ReadFile(folder / name);
         for (const char* mark : {"Warning: ", "Error"})
             if (const std::size_t at = run.err.find(mark); at != std::string::npos)
                 written += run.err.substr(at, run.err.find('\n', at) + 1 - at);
@@ -129,6 +145,56 @@ TEST(GoldenOutput, ExampleModelIsTheGeneratorsOutput)
 {
     const std::vector<std::uint8_t> built = fixtures::BuildExampleShip();
     EXPECT_TRUE(support::ReadFile(kSource + "/examples/ship.3ds") == std::string(built.begin(), built.end()));
+}
+
+// Three objects of 60,000 vertices, mapped, their faces in two material
+// groups: a scene of the size the benchmarks convert.
+std::vector<Mesh> BenchScene()
+{
+    std::vector<Mesh> meshes = support::LargeModel();
+    for (std::size_t m = 0; m < meshes.size(); ++m)
+    {
+        Mesh& mesh = meshes[m];
+        mesh.name = "Grid" + std::to_string(m) + (m == 1 ? "_T" : "");
+        for (std::size_t i = 0; i < mesh.vertices.size(); ++i)
+            mesh.mapping.push_back({float(i % 256) / 255.0f, float(i / 256) / 234.0f});
+        fixtures::MaterialGroup coded{"skin2wf", {}}, plain{"Stone", {}};
+        for (std::uint16_t face = 0; face < mesh.faces.size(); ++face)
+            (face / 1000 % 2 ? coded : plain).faces.push_back(face);
+        mesh.materials = {plain, coded};
+    }
+    return meshes;
+}
+
+// A scene written as glTF (embedded, with its buffer beside it, and binary)
+// converts to the model text of its .3DS file, byte for byte: the same
+// vertices in the same order, the same triangles, names, flags and face
+// attributes.
+TEST(GoldenOutput, GltfOfAThreeDsSceneConvertsToItsText)
+{
+    using fixtures::GltfLayout;
+    const std::pair<const char*, std::vector<Mesh>> scenes[] = {
+        {"ship", fixtures::ExampleShipMeshes()}, {"numbers", NumberMeshes()}, {"bench", BenchScene()}};
+    const std::tuple<const char*, GltfLayout, std::uint32_t> layouts[] = {
+        {"model.gltf", GltfLayout::Embedded, 2}, {"model.gltf", GltfLayout::ExternalBuffer, 4}, {"model.glb", GltfLayout::Binary, 2}};
+    for (const auto& [scene, meshes] : scenes)
+    {
+        support::TemporaryFolder folder;
+        support::WriteModel(folder / "model.3ds", meshes);
+        const support::Process original =
+            support::Run({TESSALINE_CONVERT_PATH, "--texture", "model.RAW", "-o", folder / "original", folder / "model.3ds"});
+        ASSERT_EQ(original.status, 0) << scene << ": " << original.err;
+        for (const auto& [name, layout, indexBytes] : layouts)
+        {
+            const fixtures::GltfFiles files = fixtures::BuildGltf(meshes, {.layout = layout, .indexBytes = indexBytes});
+            ASSERT_TRUE(fixtures::WriteGltf(folder / name, files));
+            const support::Process run =
+                support::Run({TESSALINE_CONVERT_PATH, "--texture", "model.RAW", "-o", folder / "converted", folder / name});
+            EXPECT_EQ(run.status, 0) << scene << " " << name << ": " << run.err;
+            EXPECT_TRUE(support::ReadFile(folder / "converted.dtq") == support::ReadFile(folder / "original.dtq"))
+                << scene << " " << name;
+        }
+    }
 }
 
 // Forty ships fill the writer's buffer several times over: each copy's lines
@@ -150,4 +216,109 @@ TEST(GoldenOutput, FleetRepeatsTheShipsLines)
     EXPECT_TRUE(support::ReadFile(folder / "ship.dtq") == expected);
 }
 
+// A scene in the manner of the benchmark's: grids of integer heights, each
+// with mapping and one material group naming all its faces.
+std::vector<Mesh> GridScene()
+{
+    std::vector<Mesh> meshes;
+    for (int object = 0; object < 4; ++object)
+    {
+        Mesh mesh = Named("Grid" + std::to_string(object) + "_T");
+        constexpr int kWidth = 64, kRows = 48;
+        for (int i = 0; i < kWidth * kRows; ++i)
+        {
+            const int row = i / kWidth, column = i % kWidth;
+            mesh.vertices.push_back({column * 3.0f + object * 250.0f, row * 3.0f, ((i * 7919 + object * 104729) % 1000) / 10.0f});
+            mesh.mapping.push_back({column / float(kWidth - 1), row / float(kRows - 1)});
+            const auto at = [i](int step) { return static_cast<std::uint16_t>(i + step); };
+            if (row + 1 < kRows && column + 1 < kWidth)
+                mesh.faces.push_back({at(0), at(1), at(kWidth)}), mesh.faces.push_back({at(1), at(kWidth + 1), at(kWidth)});
+        }
+        mesh.materials = {{"skin" + std::to_string(object) + "w", {}}};
+        for (std::size_t face = 0; face < mesh.faces.size(); ++face)
+            mesh.materials[0].faces.push_back(static_cast<std::uint16_t>(face));
+        meshes.push_back(mesh);
+    }
+    return meshes;
+}
+
+// A model text file reduced to what an OBJ of the same meshes must give:
+// per object its name and flags lines, then each face as the vertex lines
+// of its corners. The vertices' order and the unused ones drop out.
+std::string TrianglesAndCorners(const std::string& text)
+{
+    std::vector<std::string> lines;
+    for (std::size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1)
+        lines.push_back(text.substr(at, end - at));
+    if (lines.size() < 4)
+        return "not a model text file";
+    std::string reduced = lines[2] + " objects\n";
+    for (std::size_t line = 4; line + 5 <= lines.size();)
+    {
+        unsigned vertices = 0, faces = 0;
+        std::sscanf(lines[line + 3].c_str(), "%u,1,%u,0", &vertices, &faces);
+        reduced += lines[line] + " | " + lines[line + 4] + "\n";
+        const std::size_t first = line + 5;
+        for (std::size_t face = 0; face < faces && first + vertices + face < lines.size(); ++face)
+        {
+            unsigned corner[3] = {0, 0, 0};
+            std::sscanf(lines[first + vertices + face].c_str(), "%u,%u,%u", &corner[0], &corner[1], &corner[2]);
+            for (const unsigned index : corner)
+                reduced += "  " + (index < vertices && first + index < lines.size() ? lines[first + index] : "?");
+            reduced += "\n";
+        }
+        line = first + vertices + faces;
+    }
+    return reduced;
+}
+
+// Whether an OBJ of the meshes gives their vertices in stored order: every
+// vertex used, and first used in index order.
+bool KeepsVertexOrder(const std::vector<Mesh>& meshes)
+{
+    for (const Mesh& mesh : meshes)
+    {
+        std::size_t next = 0;
+        for (const auto& face : mesh.faces)
+            for (const std::uint16_t corner : face)
+            {
+                if (corner > next)
+                    return false;
+                next += corner == next ? 1 : 0;
+            }
+        if (next != mesh.vertices.size())
+            return false;
+    }
+    return true;
+}
+
+// The example ship and a scene like the benchmark's written as OBJ, Y up or
+// Z up, convert to the triangles and corner values of their .3DS originals;
+// byte for byte where the faces use the vertices in stored order.
+TEST(GoldenOutput, ObjOfTheSameMeshesGivesTheSameTrianglesAndCorners)
+{
+    const auto numbers = [] { return std::vector<Mesh>{FormatEdges(), Terrain()}; };
+    using Case = std::tuple<const char*, std::vector<Mesh> (*)(), fixtures::ObjUp>;
+    for (const auto& [label, build, up] :
+         {Case{"ship", fixtures::ExampleShipMeshes, fixtures::ObjUp::Y}, Case{"ship, Z up", fixtures::ExampleShipMeshes, fixtures::ObjUp::Z},
+          Case{"numbers", +numbers, fixtures::ObjUp::Y}, Case{"grids", GridScene, fixtures::ObjUp::Y},
+          Case{"strips", support::LargeModel, fixtures::ObjUp::Y}})
+    {
+        support::TemporaryFolder folder;
+        const std::vector<Mesh> meshes = build();
+        support::WriteModel(folder / "model.3ds", meshes);
+        support::WriteFile(folder / "model.obj", fixtures::BuildObjFile(meshes, up));
+        const auto convert = [&](const std::string& input, std::vector<std::string> options) {
+            options.insert(options.begin(), TESSALINE_CONVERT_PATH);
+            options.insert(options.end(), {"--texture", "t.RAW", "-o", "-", folder / input});
+            const support::Process run = support::Run(options);
+            EXPECT_EQ(run.status, 0) << label << ": " << run.err;
+            return run.out;
+        };
+        const std::string original = convert("model.3ds", {});
+        const std::string fromObj = convert("model.obj", {"--up", up == fixtures::ObjUp::Y ? "y" : "z"});
+        EXPECT_EQ(TrianglesAndCorners(fromObj), TrianglesAndCorners(original)) << label;
+        EXPECT_TRUE(!KeepsVertexOrder(meshes) || fromObj == original) << label;
+    }
+}
 } // namespace

@@ -14,9 +14,16 @@ TEST(OutputNaming, EachPathGivesItsName)
         std::string given, expected;
     } names[] = {
         // The last three characters replaced; short paths get ".DTQ" appended.
-        {DefaultOutputName, "/models/ship.3ds", "/models/ship.DTQ"}, {DefaultOutputName, "a.tiff", "a.tDTQ"},
+        {DefaultOutputName, "/models/ship.3ds", "/models/ship.DTQ"}, {DefaultOutputName, "ship.obj", "ship.DTQ"},
         {DefaultOutputName, "abc", "DTQ"}, {DefaultOutputName, "ab", "ab.DTQ"}, {DefaultOutputName, "", ".DTQ"},
         {DefaultOutputName, "/m/bâteau.3ds", "/m/bâteau.DTQ"}, {DefaultOutputName, "éé", "éé.DTQ"}, {DefaultOutputName, "/m/aéé", "/m/DTQ"},
+        {DefaultOutputName, "/models/ship", "/models/sDTQ"}, {DefaultOutputName, "/m.old/ship", "/m.old/sDTQ"},
+        {DefaultOutputName, "/m/.profile", "/m/.profDTQ"}, {DefaultOutputName, "x.glb", "x.DTQ"}, {DefaultOutputName, "x.éèê", "x.DTQ"},
+        // An extension of any other length replaced whole.
+        {DefaultOutputName, "/models/ship.gltf", "/models/ship.DTQ"}, {DefaultOutputName, "a.tiff", "a.DTQ"},
+        {DefaultOutputName, "ship.GLTF", "ship.DTQ"}, {DefaultOutputName, "ship.tar.gz", "ship.tar.DTQ"}, {DefaultOutputName, "ship.", "ship.DTQ"},
+        {DefaultOutputName, "C:\\m\\ship.gltf", "C:\\m\\ship.DTQ"}, {DefaultOutputName, "a.b", "a.DTQ"}, {DefaultOutputName, "x.éé", "x.DTQ"},
+        {DefaultOutputName, "a.fbx2", "a.DTQ"},
         // Kept when longer than five characters and ending in .dtq in any case.
         {MakeOutputPath, "/out/ship.DTQ", "/out/ship.DTQ"}, {MakeOutputPath, "ship.Dtq", "ship.Dtq"}, {MakeOutputPath, "/out/.dtq", "/out/.dtq"},
         {MakeOutputPath, "A.DTQ", "A.dtq"}, {MakeOutputPath, "a.dtq", "a.dtq"}, {MakeOutputPath, "ab.DTQ", "ab.DTQ"},

@@ -1,8 +1,10 @@
-// Normals and turns: hand-known cases, and vertex normals against a plain
+// Normals, turns and patches: hand-known cases, and vertex normals against a plain
 // scan of every face for every vertex.
 
 #include "geometry/normals.h"
 #include "geometry/rotation.h"
+#include "geometry/winding.h"
+#include "platform/executor.h"
 
 #include <gtest/gtest.h>
 
@@ -92,4 +94,36 @@ TEST(Rotation, TurnsOfPoints) {
         EXPECT_TRUE((Bits(c.point) == Bits(c.expected) ? Bits(out) == Bits(c.point) : miss < 3e-6f) && out.u == 0.125f && out.v == 0.875f)
             << c.ax << ' ' << c.ay << ' ' << c.az << ": " << out.x << ' ' << out.y << ' ' << out.z;
     }
+}
+
+// Patches: faces join across an edge of two positions that exactly two faces
+// share running opposite ways; a third face on the edge, a face turned the
+// other way, or no shared edge keeps them apart. Vertices split at a seam
+// still join by position. Each case's faces by their patch numbers.
+TEST(Winding, PatchesAndFronts) {
+    const ModelVertex a = V(0, 0, 0), b = V(1, 0, 0), c = V(0, 1, 0), d = V(1, 1, 0), e = V(0, -1, 1), f = V(0, -1, -1);
+    struct PatchCase { std::vector<ModelVertex> vertices; std::vector<std::array<std::int32_t, 3>> faces; std::string patches; };
+    const PatchCase cases[] = {
+        {{a, b, c, d}, {{0, 1, 2}, {1, 3, 2}}, "00"},
+        {{a, b, c, d}, {{0, 1, 2}, {1, 2, 3}}, "01"},
+        {{a, b, c, b, d, c}, {{0, 1, 2}, {3, 4, 5}}, "00"},                  // a seam
+        {{a, b, c, e, f}, {{0, 1, 2}, {1, 0, 3}, {1, 0, 4}}, "012"},         // three faces on one edge
+        {{a, b, c, d, e}, {{0, 1, 2}, {1, 3, 2}, {3, 4, 0}}, "001"},         // only a corner shared
+        {{a, b, c, d}, {{0, 1, 2}, {1, 3, 2}, {0, 0, 1}, {1, 3, 2}}, "0123"}, // a face repeated, one without area
+    };
+    CExecutor executor(1);
+    for (const PatchCase& test : cases) {
+        ModelObject o{.vertexCount = std::uint32_t(test.vertices.size()), .vertices = {test.vertices.begin(), test.vertices.end()}, .faceCount = std::uint32_t(test.faces.size())};
+        for (const auto& face : test.faces)
+            o.faces.push_back(ModelFace{.index = {face[0], face[1], face[2]}});
+        const SurfaceSight sight = LookAtSurface({&o}, executor);
+        std::string patches;
+        for (const std::uint32_t patch : sight.patchOfFace[0])
+            patches += char('0' + patch);
+        EXPECT_EQ(patches, test.patches) << test.faces.size();
+        EXPECT_EQ(sight.patches.size(), std::size_t(patches.back() - '0' + 1));
+    }
+    // The front: counter-clockwise as the viewer sees the corners.
+    EXPECT_EQ(std::tuple(ShowsFront(a, b, c, {0, 0, 1}), ShowsFront(a, b, c, {0, 0, -1}), ShowsFront(a, c, b, {0, 0, -1}), ShowsFront(a, b, c, {1, 0, 0})),
+              std::tuple(true, false, true, false));
 }

@@ -1,12 +1,19 @@
 // The dialog: its font and layout, and "Go" on a good file and on each kind
 // of failure: the status texts as they are painted, the paths and buttons
 // locked while the run works, the dialog ended on success and ready for
-// another try after a failure.
+// another try after a failure. Then a model file of another format dropped
+// on it, and the kinds of file its chooser lists.
+#include "app/input_file_dialog.h"
+#include "fixtures/example_ship.h"
+#include "fixtures/obj_writer.h"
 #include "gui_support.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QMimeData>
+#include <QRegularExpression>
 
 namespace
 {
@@ -80,6 +87,52 @@ private slots:
             const QString text = QString::fromStdString(support::ReadFile(go.output.toStdString()));
             QCOMPARE(text.startsWith("C3DModel\n4\n2\n") ? text.count(go.faces) : 0, go.faces.isEmpty() ? 0 : 2);
         }
+    }
+
+    // An OBJ file dropped on the dialog names the input and output; "Go"
+    // converts it.
+    void dropsAndConvertsAnObj()
+    {
+        support::TemporaryFolder folder;
+        const QString input = QString::fromStdString(folder / "ship.obj");
+        support::WriteFile(folder / "ship.obj", fixtures::BuildObjFile(fixtures::ExampleShipMeshes()));
+        CConverterDlg dialog;
+        dialog.show();
+        QApplication::setActiveWindow(&dialog);
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(input)});
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&dialog, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&dialog, &drop);
+        QCOMPARE(Text(dialog, IDC_INPUT) + "|" + Text(dialog, IDC_OUTPUT), input + "|" + QString::fromStdString(folder / "ship.DTQ"));
+        QTest::keyClick(dialog.GetDlgItem(IDOK), Qt::Key_Return);
+        QVERIFY(!dialog.isVisible());
+        const std::string text = support::ReadFile(folder / "ship.DTQ");
+        QVERIFY2(text.starts_with("C3DModel\n4\n4\n0,50.000000\nHull\n") && text.find("\nGun\n") != std::string::npos, text.c_str());
+    }
+
+    // .3DS first, then each other kind read, which the recognition takes
+    // for a format of its own, then all of them together, shown at first.
+    void chooserListsEveryKindRead()
+    {
+        const QStringList filters = InputFileFilters();
+        QCOMPARE(filters.constFirst(), QStringLiteral(".3DS Files (*.3DS)"));
+        QVERIFY(filters.size() >= 4);
+        QStringList all{"*.3DS"};
+        const QRegularExpression kind("^[A-Za-z .]+ Files \\((\\*\\.[a-z0-9]+( \\*\\.[a-z0-9]+)*)\\)$");
+        for (qsizetype i = 1; i + 1 < filters.size(); ++i)
+        {
+            const QRegularExpressionMatch match = kind.match(filters[i]);
+            QVERIFY2(match.hasMatch(), qPrintable(filters[i]));
+            for (const QString& pattern : match.captured(1).split(' '))
+                QVERIFY2(RecogniseFormat({}, "model" + pattern.mid(1).toStdString()) != ModelFormat::ThreeDs, qPrintable(pattern));
+            all << match.captured(1);
+        }
+        QCOMPARE(filters.constLast(), "All Model Files (" + all.join(' ') + ")");
+        QCOMPARE(CreateInputFileDialog(nullptr)->selectedNameFilter(), filters.constLast());
     }
 
 protected:

@@ -15,7 +15,8 @@ struct StartUp { std::vector<std::string> arguments; QString boxes; }; // input|
 const StartUp kStartUps[] = {
     {{}, "||0"},
     {{"-/no/a.3DS", "-flip"}, "/no/a.3DS|/no/a.DTQ|1"},
-    {{"/no/a.tiff", "flip"}, "/no/a.tiff|/no/a.tDTQ|1"},
+    {{"/no/a.tiff", "flip"}, "/no/a.tiff|/no/a.DTQ|1"},
+    {{"/no/ship.gltf"}, "/no/ship.gltf|/no/ship.DTQ|0"},
     {{"abc", "-FLIP"}, "abc|DTQ|0"},
     {{"ab", "--flip", "-flip"}, "ab|ab.DTQ|0"},
     {{"", "/b", "-", "/flip"}, "/b|/b.DTQ|1"},

@@ -228,3 +228,163 @@ TEST(Reader, WritesPastMeshArraysAreReportedUnderAddressSanitizer) {
     }
 }
 #endif
+
+namespace {
+const std::string kSquare = "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\nv 0 0 1\n";
+const std::string kNotObj = "Error reading input file, it does not appear to be an OBJ file.";
+const std::string kNoFaces = "Error reading input file, it holds no faces, and only faces are converted.";
+const std::string kMissing = "Error reading input file, a face of object Box uses a position, texture coordinate or normal that the file does not have.";
+
+// "result name/vertices/faces/skins ...": faces as their corners' indices,
+// skins as each face's skin digit.
+std::string ObjSummary(CLoadedModel& model, int result) {
+    std::string text = std::to_string(result);
+    for (int i = 0; i < model.GetObjectCount(); ++i) {
+        const ModelObject& o = *model.GetObject(i);
+        std::string faces, skins;
+        for (const ModelFace& face : o.faces) {
+            faces += (faces.empty() ? "" : ",") + std::to_string(face.index[0]) + "-" + std::to_string(face.index[1]) + "-" + std::to_string(face.index[2]);
+            skins += std::to_string(face.skin);
+        }
+        text += " " + o.name + "/" + std::to_string(o.vertexCount) + "/" + faces + "/" + skins + (IsWellFormed(o) ? "" : "!");
+    }
+    return text;
+}
+
+// One object of 65,538 distinct corners at one position.
+std::string ManyCorners() {
+    std::string text = "o Big\nv 0 0 0\n";
+    for (int i = 0; i < 65538; ++i)
+        text += "vt 0 " + std::to_string(i) + "\n";
+    for (int i = 1; i <= 65538; i += 3)
+        text += "f 1/" + std::to_string(i) + " 1/" + std::to_string(i + 1) + " 1/" + std::to_string(i + 2) + "\n";
+    return text;
+}
+} // namespace
+
+// The OBJ source, from text to objects, warnings and messages.
+TEST(Reader, ObjTextToObjectsAndMessages) {
+    const std::string kLeftOut = "Warning: 1 point, 2 lines and 1 face of fewer than three corners left out: only faces of three or more corners are converted";
+    const std::tuple<const char*, std::string, LoadMode, std::string, std::string, ErrorKind> cases[] = { // label, text, mode, summary, warning or error, kind
+        {"objects by o, g inside them passed over", kSquare + "o A\ng x\nf 1 2 3\ng y\nf 1 3 4\no  B side \nf 1 2 5\n", kKeyframes, "1 A/4/0-1-2,0-2-3/00 B side/3/0-1-2/0", "", ErrorKind::None},
+        {"by g without o, names joined", kSquare + "g a \t b\nf 1 2 3\ng c\nf 3 4 5\n", kKeyframes, "1 a b/3/0-1-2/0 c/3/0-1-2/0", "", ErrorKind::None},
+        {"faces before the first o; an o without faces left out", kSquare + "f 1 2 3\no Empty\no A\r\nf 2 3 4\n", kKeyframes, "1 /3/0-1-2/0 A/3/0-1-2/0", "", ErrorKind::None},
+        {"polygon cut into a fan from its first corner", kSquare + "f 1 2 3 4 5\n", kKeyframes, "1 /5/0-1-2,0-2-3,0-3-4/000", "", ErrorKind::None},
+        {"a vertex per distinct corner, in first-use order", kSquare + "vt 0 0\nvt 1 0\nvn 0 0 1\nvn 1 0 0\nf 3/1 2/1 1/1\nf 3/2 1/1 4/1\nf 1//1 1//2 1/1/1\n", kKeyframes, "1 /8/0-1-2,3-2-4,5-6-7/000", "", ErrorKind::None},
+        {"negative references count back", "v 0 0 0\nv 1 0 0\nv 1 1 0\nf -3 -2 -1\nv 0 1 0\nf -4 -2 -1\n", kKeyframes, "1 /4/0-1-2,0-2-3/00", "", ErrorKind::None},
+        {"a byte order mark before the first statement", "\xEF\xBB\xBFo Box\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n", kKeyframes, "1 Box/3/0-1-2/0", "", ErrorKind::None},
+        {"references ahead of their elements", "o Box\nf 1 2 3\nv 0 0 0\nv 1 0 0\nv 0 1 0\n", kKeyframes, "1 Box/3/0-1-2/0", "", ErrorKind::None},
+        {"attributes from material names", kSquare + "usemtl skin1t\nf 1 2 3\nusemtl Planks\nf 1 3 4\nusemtl  skin2 \nf 1 4 5\nusemtl skin1t\nf 2 3 4\n", kKeyframes, "1 /5/0-1-2,0-2-3,0-3-4,1-2-3/1021", "", ErrorKind::None},
+        {"points and lines left out", kSquare + "p 1 2\nl 1 2 3\n \tl 3 4\nf 1 2\nf 1 2 3\n", kKeyframes, "1 /3/0-1-2/0", kLeftOut, ErrorKind::None},
+        {"names cut to 12, flags from the whole name", kSquare + "o abcdefghijklm_T\nf 1 2 3\no abcdefghij_E\nf 1 2 3\no abcdefghijk_x_E_T\nf 1 2 3\n", kKeyframes,
+         "1 abcdefghijkl_T/3/0-1-2/0 abcdefghij_E/3/0-1-2/0 abcdefghijk__T_E/3/0-1-2/0", "", ErrorKind::None},
+        {"same vertex counts, mode 1", kSquare + "o B\nf 1 2 3\no A\nf 3 4 5\n", kMorph, "1 B/3/0-1-2/0 A/3/0-1-2/0", "", ErrorKind::None},
+        {"empty file", "", kKeyframes, "0", kNotObj, ErrorKind::NotAModel},
+        {"binary bytes", std::string("\x7f" "ELF\x02\x01\x01\0\0\0", 10), kKeyframes, "0", kNotObj, ErrorKind::NotAModel},
+        {"vertices without faces", kSquare + "l 1 2\n", kKeyframes, "0", kNoFaces, ErrorKind::NotAModel},
+        {"position 0", kSquare + "o Box\nf 0 1 2\n", kKeyframes, "0", kMissing, ErrorKind::Damaged},
+        {"position past the last", kSquare + "o Box\nf 1 2 6\n", kKeyframes, "0", kMissing, ErrorKind::Damaged},
+        {"reference before the first", kSquare + "o Box\nf -6 1 2\n", kKeyframes, "0", kMissing, ErrorKind::Damaged},
+        {"texture coordinate past the last", kSquare + "vt 0 0\no Box\nf 1/1 2/2 3/1\n", kKeyframes, "0", kMissing, ErrorKind::Damaged},
+        {"normal past the last", kSquare + "o Box\nf 1//1 2 3\n", kKeyframes, "0", kMissing, ErrorKind::Damaged},
+        {"vertex counts differ, mode 1", kSquare + "o B\nf 1 2 3\no A\nf 1 2 3 4\n", kMorph, "0", kCounts, ErrorKind::Damaged},
+        {"object beyond 65,535 vertices", ManyCorners(), kKeyframes, "0",
+         "Error reading input file, object Big has 65538 vertices and 21846 faces, more than the 65535 of each that an object may have.", ErrorKind::TooLarge},
+    };
+    for (const auto& [label, text, mode, summary, message, kind] : cases) {
+        support::LoadedSource loaded(text, ModelFormat::Obj, mode);
+        EXPECT_EQ(ObjSummary(*loaded.model, loaded.result), summary) << label;
+        const std::vector<std::string> told = kind == ErrorKind::None ? loaded.model->GetWarnings() : loaded.errors;
+        EXPECT_EQ(told, message.empty() ? std::vector<std::string>{} : std::vector{message}) << label;
+        EXPECT_EQ(loaded.model->GetError(), kind) << label;
+    }
+}
+
+// Positions turned from Y up, or taken as they are; v from the bottom as a
+// .3DS file stores it, (0, 0) without a texture coordinate; one key slot
+// per object that stands still, where the keys are read.
+TEST(Reader, ObjPositionsAndMapping) {
+    const std::string text = "v 1 2 -0\nv 4 5 6\nvt 0.25 0.75\nf 1/1 2 1\n";
+    for (const auto& [up, expected] : {std::pair{UpAxis::Y, "(1 0 2 0.25 0.25) (4 -6 5 0 0) (1 0 2 0 0)"}, std::pair{UpAxis::Z, "(1 2 -0 0.25 0.25) (4 5 6 0 0) (1 2 -0 0 0)"}}) {
+        support::LoadedSource loaded(text, ModelFormat::Obj, kKeyframes, {.keys = KeyTracks::Read, .objUp = up});
+        ASSERT_EQ(loaded.result, 1);
+        const ModelObject& object = *loaded.model->GetObject(0);
+        std::ostringstream vertices;
+        for (const ModelVertex& v : object.vertices)
+            vertices << (vertices.tellp() ? " (" : "(") << v.x << ' ' << v.y << ' ' << v.z << ' ' << v.u << ' ' << v.v << ')';
+        EXPECT_EQ(vertices.str(), expected);
+        EXPECT_EQ(object.positionKeys.size() + object.rotationKeys.size() + object.scaleKeys.size(), 3u);
+        EXPECT_EQ(loaded.model->GetFrameCount(), 1);
+    }
+}
+
+#if TESSALINE_WITH_ASSIMP
+namespace {
+// A COLLADA scene of one quad mesh under three nodes: Parent_T moved along x,
+// its Child moved along y, and a Sibling. The mesh's material, bound where
+// Parent_T places it, is skin1t for all three: the importer keeps one
+// material a mesh.
+std::string Collada(const std::string& upAxis) {
+    return R"(<?xml version="1.0" encoding="utf-8"?>
+<COLLADA xmlns="http://www.collada.org/2005/11/COLLADASchema" version="1.4.1">
+  <asset><unit name="meter" meter="1"/><up_axis>)" + upAxis + R"(</up_axis></asset>
+  <library_effects><effect id="e1"><profile_COMMON><technique sid="t"><lambert/></technique></profile_COMMON></effect></library_effects>
+  <library_materials><material id="m1" name="skin1t"><instance_effect url="#e1"/></material></library_materials>
+  <library_geometries><geometry id="g1" name="Quad"><mesh>
+    <source id="p"><float_array id="pa" count="12">0 0 0 1 0 0 1 1 0 0 1 0</float_array>
+      <technique_common><accessor source="#pa" count="4" stride="3"><param name="X" type="float"/><param name="Y" type="float"/><param name="Z" type="float"/></accessor></technique_common></source>
+    <vertices id="v"><input semantic="POSITION" source="#p"/></vertices>
+    <polylist count="1" material="mat"><input semantic="VERTEX" source="#v" offset="0"/><vcount>4</vcount><p>0 1 2 3</p></polylist>
+  </mesh></geometry></library_geometries>
+  <library_visual_scenes><visual_scene id="s">
+    <node id="a" name="Parent_T"><translate>10 0 0</translate>
+      <instance_geometry url="#g1"><bind_material><technique_common><instance_material symbol="mat" target="#m1"/></technique_common></bind_material></instance_geometry>
+      <node id="b" name="Child"><translate>0 5 0</translate><instance_geometry url="#g1"/></node>
+    </node>
+    <node id="c" name="Sibling"><instance_geometry url="#g1"/></node>
+  </visual_scene></library_visual_scenes>
+  <scene><instance_visual_scene url="#s"/></scene>
+</COLLADA>
+)";
+}
+
+const std::string kPlyHeader = "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\nproperty float z\n";
+
+// "summary | first vertex of each object".
+std::string AssimpSummary(CLoadedModel& model, int result) {
+    std::ostringstream first;
+    for (int i = 0; result && i < model.GetObjectCount(); ++i) {
+        const ModelVertex& v = model.GetObject(i)->vertices.at(0);
+        first << " (" << v.x << ' ' << v.y << ' ' << v.z << ')';
+    }
+    return ObjSummary(model, result) + " |" + first.str();
+}
+} // namespace
+
+// The general importer's formats: nodes in depth-first order placed by their
+// world transforms and turned to Z up, polygons cut, material names giving
+// attributes, points left out, refusals with the importer's reason.
+TEST(Reader, GeneralImporterFilesToObjectsAndMessages) {
+    const std::string kRefused = "Error reading input file, the importer cannot read it: ";
+    const std::tuple<const char*, std::string, std::string, std::string, std::string> cases[] = { // label, name, text, summary, warning or error
+        {"nodes depth first, placed, Y up", "scene.dae", Collada("Y_UP"),
+         "1 Parent_T/4/0-1-2,0-2-3/11 Child/4/0-1-2,0-2-3/11 Sibling/4/0-1-2,0-2-3/11 | (10 -0 0) (10 -0 5) (0 -0 0)", ""},
+        {"a Z-up scene as the importer turns it", "scene.dae", Collada("Z_UP"),
+         "1 Parent_T/4/0-1-2,0-2-3/11 Child/4/0-1-2,0-2-3/11 Sibling/4/0-1-2,0-2-3/11 | (10 -0 0) (10 5 0) (0 -0 0)", ""},
+        {"PLY quad", "quad.ply", kPlyHeader + "element face 1\nproperty list uchar int vertex_indices\nend_header\n0 0 0\n1 0 0\n1 1 0\n0 1 0\n4 0 1 2 3\n",
+         "1 /4/0-1-2,0-2-3/00 | (0 -0 0)", ""},
+        {"PLY points alone", "cloud.ply", kPlyHeader + "end_header\n0 0 0\n1 0 0\n1 1 0\n0 1 0\n", "0 |",
+         "Error reading input file, it holds no faces, and only faces are converted."},
+        {"PLY cut short: a face without corners", "cut.ply", kPlyHeader + "element face 1\nproperty list uchar int vertex_indices\nend_header\n0 0 0\n", "0 |",
+         "Error reading input file, a face of mesh (unnamed) names no vertex, or one its mesh does not have."},
+        {"not a model", "notes.stl", "hello\n", "0 |", kRefused + "File is too small"},
+        {"PLY header cut short", "cut.ply", "ply\nformat ascii 1.0\nelement vertex 4\n", "0 |", "Error reading input file, its PLY header has no end_header line."},
+    };
+    for (const auto& [label, name, text, summary, message] : cases) {
+        support::LoadedSource loaded(text, ModelFormat::Other, kKeyframes, {.path = name});
+        EXPECT_EQ(AssimpSummary(*loaded.model, loaded.result), summary) << label;
+        const std::vector<std::string> told = loaded.result ? loaded.model->GetWarnings() : loaded.errors;
+        EXPECT_EQ(told, message.empty() ? std::vector<std::string>{} : std::vector{message}) << label;
+    }
+}
+#endif

@@ -16,7 +16,7 @@ dpkg-deb -x "$deb" "$scratch/root"
 usr=$scratch/root/usr
 for file in applications/tessaline.desktop metainfo/tessaline.metainfo.xml \
     icons/hicolor/scalable/apps/tessaline.svg icons/hicolor/48x48/apps/tessaline.png \
-    thumbnailers/tessaline.thumbnailer; do
+    thumbnailers/tessaline.thumbnailer mime/packages/tessaline.xml; do
     [ -s "$usr/share/$file" ] || fail "no $file"
 done
 
@@ -37,3 +37,42 @@ for page in tessaline:-flip tessaline-convert:--flip; do
     sed -n '/^NAME$/{n;p;}' "$text" | grep -q "^ *$name - " || fail "$name.1.gz does not name $name"
     grep -q -e "${page#*:}" "$text" || fail "$name.1.gz does not tell of ${page#*:}"
 done
+
+# Every type the desktop entry and the thumbnailer name is known to the MIME
+# database once the package's own types join the system's, and a file of
+# each format read is given its type. *.3ds and *.obj also name a game
+# cartridge's image and a drawing program's file, which only a desktop that
+# looks at the content tells apart (xdg-mime without one takes the first
+# name): for those the database has to list our type for the name.
+if command -v xdg-mime >/dev/null && command -v update-mime-database >/dev/null; then
+    mkdir -p "$scratch/mime/packages" "$scratch/home"
+    cp /usr/share/mime/packages/*.xml "$usr/share/mime/packages/tessaline.xml" "$scratch/mime/packages/"
+    update-mime-database "$scratch/mime" >/dev/null 2>&1 || fail "update-mime-database failed"
+    entry_types=$(sed -n 's/^MimeType=//p' "$usr/share/applications/tessaline.desktop")
+    [ "$entry_types" = "$(sed -n 's/^MimeType=//p' "$usr/share/thumbnailers/tessaline.thumbnailer")" ] ||
+        fail "the desktop entry and the thumbnailer name different types"
+    for type in $(echo "$entry_types" | tr ';' ' '); do
+        grep -q "^$type\$" "$scratch/mime/types" || fail "the MIME database does not know $type"
+    done
+    # The start of a file of each format, as exporters write it.
+    mkdir -p "$scratch/samples"
+    printf '{"asset": {"version": "2.0"}}\n' >"$scratch/samples/ship.gltf"
+    printf 'glTF\002\000\000\000' >"$scratch/samples/ship.glb"
+    printf 'Kaydara FBX Binary  \000' >"$scratch/samples/ship.fbx"
+    printf '<?xml version="1.0"?>\n<COLLADA version="1.4.1"/>\n' >"$scratch/samples/ship.dae"
+    printf 'ply\nformat ascii 1.0\n' >"$scratch/samples/ship.ply"
+    printf 'solid ship\n' >"$scratch/samples/ship.stl"
+    for sample in gltf:model/gltf+json glb:model/gltf-binary fbx:model/x-fbx \
+        dae:model/vnd.collada+xml ply:model/x-ply stl:model/stl; do
+        file=$scratch/samples/ship.${sample%%:*}
+        type=$(XDG_DATA_HOME=$scratch/home XDG_DATA_DIRS=$scratch XDG_CURRENT_DESKTOP= DE=generic \
+            xdg-mime query filetype "$file" 2>/dev/null)
+        [ "$type" = "${sample#*:}" ] || fail "xdg-mime takes ship.${sample%%:*} for '$type', not ${sample#*:}"
+        case " $entry_types" in *[\ \;]"${sample#*:};"*) ;; *) fail "the desktop entry lacks ${sample#*:}" ;; esac
+    done
+    for shared in image/x-3ds:3ds model/obj:obj; do
+        grep -q ":${shared%%:*}:\*\.${shared#*:}\$" "$scratch/mime/globs2" || fail "no *.${shared#*:} for ${shared%%:*}"
+    done
+elif [ "${TESSALINE_REQUIRE_ALL_TESTS:-0}" = 1 ]; then
+    fail "xdg-mime or update-mime-database is missing (xdg-utils, shared-mime-info)"
+fi

@@ -1,41 +1,48 @@
-// Every packaged .3DS file, whole, cut short and with bytes changed from a
-// fixed seed, and every input kept in fuzz/regressions: each load must end
-// in success or in exactly one message beginning "Error", with everything
-// that follows a load intact (the fuzz target's checks).
+// Every packaged .3DS and OBJ file and our glTF writer's files, whole, cut
+// short and with bytes changed from a fixed seed, and every input kept in
+// fuzz/regressions: each load must end in success or in exactly one message
+// beginning "Error", with everything that follows a load intact (the fuzz
+// target's checks). Then every packaged OBJ, glTF, GLB and FBX file through
+// the built converter.
+#include "fixtures/example_ship.h"
+#include "fixtures/gltf_writer.h"
 #include "fuzz/exercise_model.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 namespace
 {
 // Reports the first few inputs that broke a promise.
-robustness::ExerciseOutcome Check(const std::string& bytes, const std::string& what, int& failures)
+robustness::ExerciseOutcome Check(const std::string& bytes, const std::string& what, int& failures,
+                                  ModelFormat format = ModelFormat::ThreeDs)
 {
-    const auto outcome = robustness::ExerciseModelBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    const auto outcome =
+        robustness::ExerciseModelBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), format);
     if (!outcome.broken.empty() && ++failures <= 10)
         ADD_FAILURE() << what << ": " << outcome.broken;
     return outcome;
 }
 
-class PackagedModel : public ::testing::TestWithParam<std::filesystem::path>
+// The file whole, cut short and with bytes changed; the whole file loads
+// unless it is refused.
+void Sweep(const std::string& bytes, ModelFormat format, bool refused)
 {
-};
-
-TEST_P(PackagedModel, WholeCutAndChangedEndInSuccessOrOneError)
-{
-    const std::string bytes = support::ReadFile(GetParam());
     int failures = 0;
-    EXPECT_EQ(Check(bytes, "whole", failures).loaded[0], bytes.empty() ? 0 : 1); // assimp's set has an empty file
+    EXPECT_EQ(Check(bytes, "whole", failures, format).loaded[0], refused ? 0 : 1);
     // Every length of a small file, spread lengths and fewer changed copies
-    // of a larger one, which takes longer to load.
+    // of a larger one, which takes longer to load; OBJ text takes longer
+    // than chunks, and a large OBJ file gets the copies some 16 MB of
+    // loading allow.
     const bool small = bytes.size() < 16384;
-    for (std::size_t cut = 0, cuts = small ? bytes.size() : 150; cut < cuts; ++cut)
-        Check(bytes.substr(0, bytes.size() * cut / cuts), "cut at " + std::to_string(bytes.size() * cut / cuts), failures);
+    const std::size_t copies = format == ModelFormat::Obj ? std::clamp<std::size_t>((16u << 20) / (bytes.size() + 1), 10, 150) : 150;
+    for (std::size_t cut = 0, cuts = small ? bytes.size() : copies; cut < cuts; ++cut)
+        Check(bytes.substr(0, bytes.size() * cut / cuts), "cut at " + std::to_string(bytes.size() * cut / cuts), failures, format);
     std::mt19937 random(static_cast<std::uint32_t>(bytes.size()));
-    for (int copy = 0; !bytes.empty() && copy < (small ? 2000 : 50); ++copy)
+    for (std::size_t copy = 0; !bytes.empty() && copy < (small ? 2000 : copies / 3); ++copy)
     {
         std::string changed = bytes, what = "changed at";
         for (unsigned change = 1 + random() % 8; change > 0; --change)
@@ -44,18 +51,85 @@ TEST_P(PackagedModel, WholeCutAndChangedEndInSuccessOrOneError)
             changed[offset] = static_cast<char>(changed[offset] ^ (1 + random() % 255));
             what += " " + std::to_string(offset);
         }
-        Check(changed, what, failures);
+        Check(changed, what, failures, format);
     }
     EXPECT_EQ(failures, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Packages, PackagedModel, ::testing::ValuesIn(support::PackagedModels()));
+class PackagedModel : public ::testing::TestWithParam<std::filesystem::path>
+{
+};
+
+// The packaged OBJ files that are refused: without faces, with faces naming
+// vertices the file lacks, not OBJ text at all, or beyond the .3DS counts.
+bool IsRefusedObj(const std::filesystem::path& path)
+{
+    const std::string name = path.filename().string();
+    return name == "point_cloud.obj" || name == "testline.obj" || name == "testpoints.obj" || name == "empty.obj" ||
+           name == "malformed.obj" || name == "box_UTF16BE.obj" || name == "bunny.obj";
+}
+
+TEST_P(PackagedModel, WholeCutAndChangedEndInSuccessOrOneError)
+{
+    const std::string bytes = support::ReadFile(GetParam());
+    const ModelFormat format = GetParam().extension() == ".obj" ? ModelFormat::Obj : ModelFormat::ThreeDs;
+    // assimp's set has an empty .3DS file, and OBJ files that are refused.
+    Sweep(bytes, format, bytes.empty() || IsRefusedObj(GetParam()));
+}
+
+// A .glb is cut inside its header, its JSON and its binary chunk; a .gltf
+// inside its JSON and its base64 data.
+TEST(GltfFiles, WholeCutAndChangedEndInSuccessOrOneError)
+{
+    using fixtures::GltfLayout;
+    const std::vector<fixtures::Mesh> ship = fixtures::ExampleShipMeshes();
+    for (const std::vector<std::uint8_t>& file :
+         {fixtures::BuildGltf(ship).model, fixtures::BuildGltf(ship, {.layout = GltfLayout::Binary, .indexBytes = 1}).model,
+          fixtures::GltfAnimationSample(), fixtures::GltfFeatureSample()})
+        Sweep(std::string(file.begin(), file.end()), RecogniseFormat(file, ""), false);
+}
+
+INSTANTIATE_TEST_SUITE_P(Packages, PackagedModel, ::testing::ValuesIn(support::PackagedModels({".3ds", ".obj"})));
 
 TEST(PackagedModels, BothPackagesAreInstalled) // as scripts/install-deps does
 {
     const std::string models = ::testing::PrintToString(support::PackagedModels());
     EXPECT_NE(models.find("/usr/share/assimp/"), std::string::npos) << "install assimp-testmodels";
     EXPECT_NE(models.find("/usr/share/glmark2/"), std::string::npos) << "install glmark2-data";
+}
+
+// Every OBJ, glTF, GLB and FBX file of the packages, converted by the built
+// converter, ends in an output or in exactly one line, an Error, and never in
+// a crash. What each OBJ and FBX file gives is kept in a golden file (rewrite
+// it with TESSALINE_UPDATE_GOLDEN=1): its object count, or its message.
+TEST(PackagedModels, OtherFormatsConvertOrEndInOneError)
+{
+    support::TemporaryFolder folder;
+    const std::string output = folder / "out.dtq";
+    std::string outcomes;
+    int converted = 0;
+    for (const std::filesystem::path& model : support::PackagedModels({".obj", ".gltf", ".glb", ".fbx"}))
+    {
+        const support::Process run = support::Run({TESSALINE_CONVERT_PATH, "-q", "-o", output, model.string()});
+        const std::string text = support::ReadFile(output), prefix = "tessaline-convert: " + model.string() + ": ";
+        const bool written = run.status == 0 && run.err.empty() && text.starts_with("C3DModel\n4\n");
+        const bool oneError = run.status == 1 && run.err.starts_with(prefix + "Error") &&
+                              run.err.find('\n') == run.err.size() - 1 && !std::filesystem::exists(output);
+        EXPECT_TRUE(written || oneError) << model << ": status " << run.status << ", " << run.err;
+        converted += written ? 1 : 0;
+        std::string extension = model.extension().string();
+        std::transform(extension.begin(), extension.end(), extension.begin(), ::tolower);
+        // FBX files are read where the build has the general importer.
+        if (extension == ".obj" || (extension == ".fbx" && TESSALINE_WITH_ASSIMP))
+            outcomes += model.lexically_relative("/usr/share").string() + ": " +
+                        (written ? text.substr(11, text.find('\n', 11) - 11) + " objects\n" : run.err.substr(prefix.size()));
+        std::filesystem::remove(output);
+    }
+    EXPECT_GT(converted, 0);
+    const std::string golden = std::string(TESSALINE_SOURCE_DIR) + "/tests/data/golden/packaged_formats.txt";
+    if (std::getenv("TESSALINE_UPDATE_GOLDEN"))
+        support::WriteFile(golden, outcomes);
+    EXPECT_EQ(outcomes, support::ReadFile(golden));
 }
 
 TEST(FuzzRegressions, EveryKeptInputPassesTheFuzzChecks)

@@ -6,6 +6,7 @@
 
 #include "fixtures/chunk_writer.h"
 #include "model/model_3ds.h"
+#include "model/model_format.h"
 #include "model/status_sink.h"
 #include "platform/input_file.h"
 
@@ -23,6 +24,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -131,6 +133,53 @@ struct LoadedModel : CStatusSink
     int result = 0;
 };
 
+// A model of any format loaded from bytes in memory by the source a run
+// chooses for them, with what it showed on the way. path names the file
+// for the source (the folder of the files it refers to) as a run would;
+// empty, as for standard input.
+struct LoadedFile : CStatusSink
+{
+    explicit LoadedFile(std::vector<std::uint8_t> bytes, const std::string& path = "",
+                        LoadMode mode = LoadMode::KeyframeModel, KeyTracks keys = KeyTracks::Read)
+        : model(MakeModelSource(RecogniseFormat(bytes, path), {.path = path, .keys = keys}, this, &text))
+    {
+        CInputFile file;
+        file.OpenMemory(std::move(bytes));
+        result = model->LoadFile(&file, mode);
+    }
+    void ShowProgress(const std::string& shown) override { progress.push_back(shown); }
+
+    std::vector<std::string> progress;
+    std::string text;
+    std::unique_ptr<CLoadedModel> model;
+    int result = 0;
+};
+
+// The same for a model of any source, made as the conversion makes it.
+struct LoadedSource : CStatusSink
+{
+    LoadedSource(const std::string& bytes, ModelFormat format, LoadMode mode = LoadMode::KeyframeModel,
+                 const ModelSourceOptions& options = {})
+        : model(MakeModelSource(format, options, this, &text))
+    {
+        CInputFile file;
+        file.OpenMemory(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+        result = model->LoadFile(&file, mode);
+        if (!text.empty())
+            errors.push_back(text);
+    }
+    void ShowProgress(const std::string& shown) override
+    {
+        (shown.rfind("Error", 0) == 0 ? errors : progress).push_back(shown);
+    }
+
+    std::vector<std::string> errors;
+    std::vector<std::string> progress;
+    std::string text;
+    std::unique_ptr<CLoadedModel> model;
+    int result = 0;
+};
+
 struct RunOptions
 {
     std::string folder = ".";          // the working folder
@@ -212,9 +261,9 @@ inline Process Run(const std::vector<std::string>& argv, const RunOptions& optio
     return result;
 }
 
-// The .3DS files of Debian's assimp-testmodels and glmark2-data; none when
-// the packages are absent.
-inline std::vector<fs::path> PackagedModels()
+// The files of Debian's assimp-testmodels and glmark2-data with one of the
+// extensions (in any letter case); none when the packages are absent.
+inline std::vector<fs::path> PackagedModels(const std::set<std::string>& extensions = {".3ds"})
 {
     std::vector<fs::path> models;
     for (const char* folder : {"/usr/share/assimp/models", "/usr/share/glmark2"})
@@ -224,7 +273,7 @@ inline std::vector<fs::path> PackagedModels()
         {
             std::string extension = it->path().extension().string();
             std::transform(extension.begin(), extension.end(), extension.begin(), ::tolower);
-            if (extension == ".3ds" && it->is_regular_file(error))
+            if (extensions.count(extension) != 0 && it->is_regular_file(error))
                 models.push_back(it->path());
         }
     }
