@@ -21,7 +21,7 @@ using BatchFileDone = std::function<void(std::size_t index, const ConversionResu
 // one after another, as ever.
 //
 // done runs once per file, when its outputs are in place or it failed, on
-// whichever thread got there first, never two at once. Files report in the
+// the thread that finished it, never two at once. Files report in the
 // order given unless a later one finishes first. Returns when every file has
 // reported; an exception that escapes done is rethrown here once the files
 // begun have ended.

@@ -64,7 +64,8 @@ struct ConversionRequest
     // 1), and whether to show two views, flipping off then on.
     int previewSize = 256;
     bool previewBoth = false;
-    // The threads the work shares; none: one per core, for this request.
+    // The threads the work shares; none: threads of its own for this request
+    // (one per core; two for a preview, which draws in two parts).
     CExecutor* executor = nullptr;
 };
 

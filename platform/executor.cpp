@@ -145,7 +145,7 @@ void CExecutor::Begin(CWork& work)
     if (m_pNewest)
         m_pNewest->pNewer = &work;
     m_pNewest = &work;
-    Wake(work.nLimit);
+    Wake(work.nLimit - 1); // the calling thread takes one
 }
 
 // Gives up the tasks not yet handed out and waits for the others to end:
