@@ -292,7 +292,7 @@ TEST(Reader, ObjTextToObjectsAndMessages) {
          "Error reading input file, object Big has 65538 vertices and 21846 faces, more than the 65535 of each that an object may have.", ErrorKind::TooLarge},
     };
     for (const auto& [label, text, mode, summary, message, kind] : cases) {
-        support::LoadedSource loaded(text, ModelFormat::Obj, mode);
+        support::LoadedFile loaded(text, ModelFormat::Obj, mode);
         EXPECT_EQ(ObjSummary(*loaded.model, loaded.result), summary) << label;
         const std::vector<std::string> told = kind == ErrorKind::None ? loaded.model->GetWarnings() : loaded.errors;
         EXPECT_EQ(told, message.empty() ? std::vector<std::string>{} : std::vector{message}) << label;
@@ -306,7 +306,7 @@ TEST(Reader, ObjTextToObjectsAndMessages) {
 TEST(Reader, ObjPositionsAndMapping) {
     const std::string text = "v 1 2 -0\nv 4 5 6\nvt 0.25 0.75\nf 1/1 2 1\n";
     for (const auto& [up, expected] : {std::pair{UpAxis::Y, "(1 0 2 0.25 0.25) (4 -6 5 0 0) (1 0 2 0 0)"}, std::pair{UpAxis::Z, "(1 2 -0 0.25 0.25) (4 5 6 0 0) (1 2 -0 0 0)"}}) {
-        support::LoadedSource loaded(text, ModelFormat::Obj, kKeyframes, {.keys = KeyTracks::Read, .objUp = up});
+        support::LoadedFile loaded(text, ModelFormat::Obj, kKeyframes, {.keys = KeyTracks::Read, .objUp = up});
         ASSERT_EQ(loaded.result, 1);
         const ModelObject& object = *loaded.model->GetObject(0);
         std::ostringstream vertices;
@@ -381,7 +381,7 @@ TEST(Reader, GeneralImporterFilesToObjectsAndMessages) {
         {"PLY header cut short", "cut.ply", "ply\nformat ascii 1.0\nelement vertex 4\n", "0 |", "Error reading input file, its PLY header has no end_header line."},
     };
     for (const auto& [label, name, text, summary, message] : cases) {
-        support::LoadedSource loaded(text, ModelFormat::Other, kKeyframes, {.path = name});
+        support::LoadedFile loaded(text, ModelFormat::Other, kKeyframes, {.path = name});
         EXPECT_EQ(AssimpSummary(*loaded.model, loaded.result), summary) << label;
         const std::vector<std::string> told = loaded.result ? loaded.model->GetWarnings() : loaded.errors;
         EXPECT_EQ(told, message.empty() ? std::vector<std::string>{} : std::vector{message}) << label;

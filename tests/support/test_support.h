@@ -149,37 +149,28 @@ struct LoadedModel : CStatusSink
     int result = 0;
 };
 
-// A model of any format loaded from bytes in memory by the source a run
-// chooses for them, with what it showed on the way. path names the file
-// for the source (the folder of the files it refers to) as a run would;
+// A model of any format loaded from bytes in memory, by the source a run
+// makes for them, with what it told on the way as LoadedModel keeps it.
+// Given a path, the format is recognised as a run recognises it, and the path
+// names the file for the source (the folder of the files it refers to);
 // empty, as for standard input.
 struct LoadedFile : CStatusSink
 {
-    explicit LoadedFile(std::vector<std::uint8_t> bytes, const std::string& path = "",
+    explicit LoadedFile(const std::vector<std::uint8_t>& bytes, const std::string& path = "",
                         LoadMode mode = LoadMode::KeyframeModel, KeyTracks keys = KeyTracks::Read)
-        : model(MakeModelSource(RecogniseFormat(bytes, path), {.path = path, .keys = keys}, this, &text))
+        : LoadedFile(bytes, RecogniseFormat(bytes, path), mode, {.path = path, .keys = keys})
     {
-        CInputFile file;
-        file.OpenMemory(std::move(bytes));
-        result = model->LoadFile(&file, mode);
     }
-    void ShowProgress(const std::string& shown) override { progress.push_back(shown); }
-
-    std::vector<std::string> progress;
-    std::string text;
-    std::unique_ptr<CLoadedModel> model;
-    int result = 0;
-};
-
-// The same for a model of any source, made as the conversion makes it.
-struct LoadedSource : CStatusSink
-{
-    LoadedSource(const std::string& bytes, ModelFormat format, LoadMode mode = LoadMode::KeyframeModel,
-                 const ModelSourceOptions& options = {})
+    LoadedFile(const std::string& bytes, ModelFormat format, LoadMode mode = LoadMode::KeyframeModel,
+               const ModelSourceOptions& options = {})
+        : LoadedFile(std::vector<std::uint8_t>(bytes.begin(), bytes.end()), format, mode, options)
+    {
+    }
+    LoadedFile(std::vector<std::uint8_t> bytes, ModelFormat format, LoadMode mode, const ModelSourceOptions& options)
         : model(MakeModelSource(format, options, this, &text))
     {
         CInputFile file;
-        file.OpenMemory(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+        file.OpenMemory(std::move(bytes));
         result = model->LoadFile(&file, mode);
         if (!text.empty())
             errors.push_back(text);
