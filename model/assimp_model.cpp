@@ -132,6 +132,34 @@ bool IsPlyWithoutHeaderEnd(std::span<const std::uint8_t> bytes)
     return text.starts_with("ply") && text.find("end_header") == std::string_view::npos;
 }
 
+// An OFF file's header counts its vertices and faces, and the importer
+// reserves room for them before it reads one: a count the file cannot hold
+// (a vertex takes at least five bytes, "0 0 0", a face two) would take
+// gigabytes for a file of a few hundred bytes.
+bool IsOffCountingMoreThanItHolds(std::span<const std::uint8_t> bytes)
+{
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    std::size_t at = text.find_first_not_of(" \t\r\n");
+    const std::size_t wordEnd = text.find_first_of(" \t\r\n", at);
+    if (at == std::string_view::npos || wordEnd == std::string_view::npos || wordEnd - at > 8 ||
+        !text.substr(at, wordEnd - at).ends_with("OFF"))
+        return false;
+    std::uint64_t counts[2] = {0, 0};
+    at = wordEnd;
+    for (std::uint64_t& count : counts)
+    {
+        at = text.find_first_not_of(" \t\r\n", at);
+        while (at != std::string_view::npos && text[at] == '#') // comment lines
+            at = text.find_first_not_of(" \t\r\n", text.find('\n', at));
+        if (at == std::string_view::npos || text[at] < '0' || text[at] > '9')
+            return false;
+        for (; at < text.size() && text[at] >= '0' && text[at] <= '9' && count <= bytes.size(); ++at)
+            count = count * 10 + static_cast<std::uint64_t>(text[at] - '0');
+    }
+    return counts[0] > bytes.size() / 5 || counts[1] > bytes.size() / 2 ||
+           counts[0] * 5 + counts[1] * 2 > bytes.size();
+}
+
 const char* ReasonOrUnknown(const char* reason)
 {
     return reason && *reason ? reason : "the importer gives no reason";
@@ -164,6 +192,8 @@ int CAssimpModel::LoadFile(CInputFile* file, LoadMode mode)
     // The importer's PLY reader never ends on a header without its end.
     if (IsPlyWithoutHeaderEnd(bytes))
         return FailLoad(ErrorKind::Damaged, "Error reading input file, its PLY header has no end_header line.");
+    if (IsOffCountingMoreThanItHolds(bytes))
+        return FailLoad(ErrorKind::Damaged, "Error reading input file, its OFF header counts more vertices and faces than the file holds.");
 
     Assimp::Importer importer;
     // The pivots of an FBX node become nodes of their own otherwise, and the
