@@ -31,14 +31,22 @@ bool WritesUnnamedFile(pid_t process, const support::fs::path& folder)
 
 TEST(Interrupt, RemovesTheOutputBeingWrittenAndEndsByTheSignal)
 {
-    const std::vector<std::uint8_t> bytes = fixtures::BuildModelFile(support::LargeModel());
+    support::TemporaryFolder models;
+    const std::string model = models / "large.3ds";
+    fixtures::WriteFile(model, fixtures::BuildModelFile(support::LargeModel()));
+    // A name as long as the outputs', so that a complete output has its size.
+    const std::string whole = models / "x.dtq";
+    ASSERT_EQ(support::Run({TESSALINE_CONVERT_PATH, "--texture", "0.RAW", "-o", whole, model}).status, 0);
+    // The same text, read from standard input and written to standard output.
+    const auto piped = support::Run({TESSALINE_CONVERT_PATH, "--texture", "0.RAW", "-o", "-", "-"}, {.input = model});
+    EXPECT_TRUE(piped.status == 0 && piped.out == support::ReadFile(whole)) << piped.err;
     for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL})
     {
         SCOPED_TRACE(strsignal(signal));
         support::TemporaryFolder folder;
         std::vector<std::string> argv = {TESSALINE_CONVERT_PATH, "-j", "1"};
         for (int i = 0; i < 10; ++i)
-            fixtures::WriteFile(argv.emplace_back(folder / (std::to_string(i) + ".3ds")), bytes);
+            support::fs::create_hard_link(model, argv.emplace_back(folder / (std::to_string(i) + ".3ds")));
         std::vector<char*> args(argv.size() + 1);
         std::transform(argv.begin(), argv.end(), args.begin(), [](std::string& arg) { return arg.data(); });
         // The signal as it is by default, whatever this test was started with.
@@ -61,15 +69,10 @@ TEST(Interrupt, RemovesTheOutputBeingWrittenAndEndsByTheSignal)
         ASSERT_EQ(waitpid(child, &status, 0), child);
         ASSERT_TRUE(writing);
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
-        // A name as long as the others', so that a complete output has its size.
-        ASSERT_EQ(support::Run({TESSALINE_CONVERT_PATH, "-o", folder / "x.dtq", argv[3]}).status, 0);
-        // The same text, read from standard input and written to standard output.
-        const auto piped = support::Run({TESSALINE_CONVERT_PATH, "--texture", "x.RAW", "-o", "-", "-"}, {.input = argv[3]});
-        EXPECT_TRUE(piped.status == 0 && piped.out == support::ReadFile(folder / "x.dtq")) << piped.err;
         for (const std::string& name : folder.List())
         {
             EXPECT_FALSE(name.ends_with(".tmp")) << name;
-            EXPECT_TRUE(!name.ends_with(".DTQ") || support::fs::file_size(folder / name) == support::fs::file_size(folder / "x.dtq")) << name;
+            EXPECT_TRUE(!name.ends_with(".DTQ") || support::fs::file_size(folder / name) == support::fs::file_size(whole)) << name;
         }
     }
 }

@@ -38,7 +38,7 @@ void Sweep(const std::string& bytes, ModelFormat format, bool refused)
     // of a larger one, which takes longer to load; OBJ text takes longer
     // than chunks, and a large OBJ file gets the copies some 16 MB of
     // loading allow.
-    const bool small = bytes.size() < 16384;
+    const bool small = bytes.size() < 4096;
     const std::size_t copies = format == ModelFormat::Obj ? std::clamp<std::size_t>((16u << 20) / (bytes.size() + 1), 10, 150) : 150;
     for (std::size_t cut = 0, cuts = small ? bytes.size() : copies; cut < cuts; ++cut)
         Check(bytes.substr(0, bytes.size() * cut / cuts), "cut at " + std::to_string(bytes.size() * cut / cuts), failures, format);
