@@ -2,6 +2,7 @@
 // status, messages and files out.
 #include "cli/options.h"
 #include "fixtures/gltf_writer.h"
+#include "fixtures/obj_writer.h"
 #include "tests/support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -50,6 +51,7 @@ void WriteInputs(const TemporaryFolder& folder)
     WriteModel(folder / "mast.3ds", {Triangle("Hull"), Triangle("Mast")}, &keyframes);
     WriteModel(folder / "long.3ds", {dense}, &long10000);
     WriteModel(folder / "wave.3ds", {Triangle("B"), Triangle("A_T")});
+    WriteFile(folder / "wave.obj", fixtures::BuildObjFile({Triangle("B"), Triangle("A_T")}) + "l 1 2\n");
 }
 
 // written: the files besides the inputs; ending: how the first of them, or
@@ -61,6 +63,8 @@ const std::string kMastFrames = "mast.3ds -> mast-00.DTQ ... mast-10.DTQ (11 fil
 const RunCase kRuns[] = {
     {{"ship.3ds"}, 0, "ship.3ds -> ship.DTQ\n", {"ship.DTQ"}, "\n2,1,0\n"},
     {{"--flip", "-v", "-o", "out", "ship.3ds"}, 0, "ship.3ds" + kLoading + "ship.3ds:   reading Object 0 of 1\nship.3ds -> out.dtq\n", {"out.dtq"}, "\n0,1,2\n"},
+    {{"-v", "-o", "out", "wave.obj"}, 0, "wave.obj" + kLoading + "wave.obj:   reading Object 0 of 2\nwave.obj:   reading Object 1 of 2\n"
+     "tessaline-convert: wave.obj: Warning: 1 line left out: only faces of three or more corners are converted\nwave.obj -> out.dtq\n", {"out.dtq"}, "\n2,1,0\n"},
     {{"--version"}, 0, "", {}, "tessaline-convert (Tessaline) 1.0.0.1\n"},
     {{"--help", "ship.3ds"}, 0, "", {}, "2 for a usage error.\n"},
     {{"--flip"}, 2, "tessaline-convert: Error: no input file given\n" + kTry},
@@ -100,7 +104,7 @@ TEST(Converter, Runs)
         EXPECT_EQ(std::tie(process.status, process.err), std::tie(run.status, run.err));
         std::set<std::string> written = folder.List();
         std::erase_if(written, [](const std::string& name) {
-            return name.ends_with(".3ds") || name.ends_with(".gltf") || name.ends_with(".glb") || name.ends_with(".bin");
+            return name.ends_with(".3ds") || name.ends_with(".obj") || name.ends_with(".gltf") || name.ends_with(".glb") || name.ends_with(".bin");
         });
         EXPECT_EQ(written, run.written);
         EXPECT_TRUE((written.empty() ? process.out : ReadFile(folder / *written.begin())).ends_with(run.ending));

@@ -35,6 +35,14 @@ fixtures::Mesh MakeCube(const std::string& name, Cube kind = Cube::Outward, floa
     return mesh;
 }
 
+// The mesh turned a quarter about x, then moved by y along y and by z along z.
+fixtures::Mesh Moved(fixtures::Mesh mesh, float y, float z)
+{
+    for (auto& vertex : mesh.vertices)
+        vertex = {vertex[0], -vertex[2] + y, vertex[1] + z};
+    return mesh;
+}
+
 using Point = std::array<float, 3>;
 
 // Adds the triangle turned so that its front faces toward `front`, a point
@@ -148,6 +156,7 @@ struct ReportCase { std::vector<fixtures::Mesh> meshes; std::string summary; con
 const ReportCase kReports[] = {
     {{MakeCube("Box")}, "0 o"},
     {{MakeCube("Box", Cube::Reversed)}, "1 i"},
+    {{Moved(MakeSphere("Dome", 10, true, true), 4000, -3000)}, "1 i"}, // far from the origin
     {{MakeCube("Box", Cube::Seam)}, "0 o zero-area-faces:0:1"},
     // Open on one side: the inside shows through the opening.
     {{MakeCube("Box", Cube::Open)}, "0 o"},

@@ -107,6 +107,7 @@ TEST(Winding, PatchesAndFronts) {
         {{a, b, c, d}, {{0, 1, 2}, {1, 3, 2}}, "00"},
         {{a, b, c, d}, {{0, 1, 2}, {1, 2, 3}}, "01"},
         {{a, b, c, b, d, c}, {{0, 1, 2}, {3, 4, 5}}, "00"},                  // a seam
+        {{a, b, c, b, d, V(-0.f, 1, -0.f)}, {{0, 1, 2}, {3, 4, 5}}, "00"},   // a seam where one side has -0
         {{a, b, c, e, f}, {{0, 1, 2}, {1, 0, 3}, {1, 0, 4}}, "012"},         // three faces on one edge
         {{a, b, c, d, e}, {{0, 1, 2}, {1, 3, 2}, {3, 4, 0}}, "001"},         // only a corner shared
         {{a, b, c, d}, {{0, 1, 2}, {1, 3, 2}, {0, 0, 1}, {1, 3, 2}}, "0123"}, // a face repeated, one without area

@@ -377,6 +377,11 @@ TEST(Reader, GeneralImporterFilesToObjectsAndMessages) {
          "Error reading input file, it holds no faces, and only faces are converted."},
         {"PLY cut short: a face without corners", "cut.ply", kPlyHeader + "element face 1\nproperty list uchar int vertex_indices\nend_header\n0 0 0\n", "0 |",
          "Error reading input file, a face of mesh (unnamed) names no vertex, or one its mesh does not have."},
+        {"PLY face naming the vertex after the last", "past.ply", kPlyHeader + "element face 1\nproperty list uchar int vertex_indices\nend_header\n0 0 0\n1 0 0\n1 1 0\n0 1 0\n3 0 1 4\n", "0 |",
+         "Error reading input file, a face of mesh (unnamed) names no vertex, or one its mesh does not have."},
+        {"OFF counting more than it holds", "big.off", "OFF\n# counts\n100 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n", "0 |",
+         "Error reading input file, its OFF header counts more vertices and faces than the file holds."},
+        {"OFF holding its counts", "tri.off", "OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n", "1 <OFFRoot>/3/0-1-2/0 | (0 -0 0)", ""},
         {"not a model", "notes.stl", "hello\n", "0 |", kRefused + "File is too small"},
         {"PLY header cut short", "cut.ply", "ply\nformat ascii 1.0\nelement vertex 4\n", "0 |", "Error reading input file, its PLY header has no end_header line."},
     };

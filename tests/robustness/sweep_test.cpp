@@ -114,7 +114,7 @@ TEST(PackagedModels, EveryFormatConvertsOrEndsInOneError)
     std::vector<std::string> info = {TESSALINE_CONVERT_PATH, "--info", "-j", "2"};
     for (const std::filesystem::path& model :
          support::PackagedModels({".3ds", ".obj", ".gltf", ".glb", ".fbx", ".dae", ".ply", ".stl", ".off", ".ac", ".ase", ".x",
-                                  ".nff", ".amf", ".lwo", ".ms3d"}))
+                                  ".nff", ".amf", ".lwo", ".lws", ".ms3d"}))
     {
         const support::Process run = support::Run({TESSALINE_CONVERT_PATH, "-q", "-o", output, model.string()});
         const std::string text = support::ReadFile(output), prefix = "tessaline-convert: " + model.string() + ": ";
