@@ -58,7 +58,7 @@ OBJ_FUZZ_SEEDS := $(FUZZ_DIR)/fuzz/obj-seeds
 OBJ_FUZZ_ARGS  := -dict=fuzz/obj_tokens.dict -max_len=4096 -timeout=10 -artifact_prefix=$(FUZZ_DIR)/obj-
 # The bounded run of `check`: a fixed number of inputs from a fixed seed, so
 # that a failure in CI can be repeated.
-FUZZ_CHECK_RUNS ?= 1000000
+FUZZ_CHECK_RUNS ?= 600000
 GLTF_FUZZ_CHECK_RUNS ?= 200000
 OBJ_FUZZ_CHECK_RUNS ?= 100000
 FUZZ_CHECK_SEED ?= 1
