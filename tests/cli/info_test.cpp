@@ -272,7 +272,8 @@ Process Info(const TemporaryFolder& folder, std::vector<std::string> arguments)
     return Run(arguments, {.folder = folder.Path().string()});
 }
 
-// The reports of a name of bytes (a Latin-1 letter, a control character), a
+// The reports of names of bytes (a Latin-1 letter, a control character,
+// UTF-8 and what only looks like it), a
 // NaN kept out of the box, an unreadable file, the example, models that
 // face out, in and both ways, and an OBJ line left out: each run's output,
 // messages and exit status against golden files, as JSON and as text
@@ -282,7 +283,9 @@ TEST(Info, ReportsAndCounts)
 {
     TemporaryFolder folder;
     WriteModel(folder / "m.3ds", {Triangle(), {"Gr\xe9" "e\x01_E", {{NAN, 0, 0}, {0, 0, 0}, {25, 0, 0}, {0, 25, 0}}, {}, {{1, 2, 3}}}, MakeCube("Mast")}, &kMoving);
-    WriteModel(folder / "cube.3ds", {MakeCube("Box")});
+    // Names at the edges of UTF-8: U+0905, U+D7FF and U+10000 kept; an
+    // overlong form, a surrogate and a code point past U+10FFFF read as Latin-1.
+    WriteModel(folder / "cube.3ds", {MakeCube("Box"), Triangle("\xe0\xa4\x85\xed\x9f\xbf\xf0\x90\x80\x80"), Triangle("\xe0\x9f\xbf\xed\xa0\x80\xf4\x90\x80\x80")});
     WriteModel(folder / "inside-out.3ds", {MakeCube("Box", Cube::Reversed), Triangle("Sail")});
     WriteFile(folder / "bad.3ds", "not a model");
     fs::copy_file(std::string(TESSALINE_SOURCE_DIR) + "/examples/ship.3ds", folder / "ship.3ds");

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 
 namespace
@@ -21,6 +22,16 @@ fixtures::Mesh Cube()
     cube.vertices.insert(cube.vertices.end(), {{0, 1, 1}, {1e30f, -1e30f, 1e30f}});
     cube.faces = {{0, 2, 1}, {0, 3, 2}, {4, 5, 6}, {4, 6, 7}, {0, 1, 5}, {0, 5, 4},
                   {1, 2, 6}, {1, 6, 5}, {2, 3, 7}, {2, 7, 6}, {3, 0, 4}, {3, 4, 7}};
+    return cube;
+}
+
+// The cube moved far from the origin, where the picture must still centre it.
+fixtures::Mesh FarCube()
+{
+    fixtures::Mesh cube = Cube();
+    for (auto& vertex : cube.vertices)
+        if (std::abs(vertex[0]) < 1e29f)
+            vertex = {vertex[0] + 50, vertex[1] - 30, vertex[2] + 20};
     return cube;
 }
 
@@ -41,19 +52,26 @@ TEST(Preview, FacesAndFit)
     for (const PictureCase& test : kPictures)
     {
         SCOPED_TRACE(testing::Message() << "flip " << test.flip << " both " << test.both << " view " << test.view);
-        LoadedModel loaded(fixtures::BuildModelFile({Cube()}));
+        LoadedModel loaded(fixtures::BuildModelFile({FarCube()}));
         CExecutor executor(2);
         const CRasterImage picture = RenderPreview(loaded.model, kSize, test.flip, test.both, executor);
         int culled = 0, drawn = 0, background = 0;
+        int left = kSize, right = -1, top = kSize, bottom = -1; // of the cube, in its view
         for (int y = 0; y < kSize; ++y)
             for (int x = test.view * kSize; x < (test.view + 1) * kSize; ++x)
             {
                 const RgbColour pixel = picture.GetPixel(x, y);
                 ++(pixel == kPreviewBackground ? background : pixel.red > pixel.green ? culled : drawn);
+                if (!(pixel == kPreviewBackground))
+                    left = std::min(left, x - test.view * kSize), right = std::max(right, x - test.view * kSize),
+                    top = std::min(top, y), bottom = std::max(bottom, y);
             }
         EXPECT_EQ(culled > 0, test.culled);
         EXPECT_EQ(drawn > 0, test.drawn);
         EXPECT_LT(background, kSize * kSize / 2); // the cube fills most of the view
+        // ... in its middle.
+        EXPECT_LE(std::abs(left - (kSize - 1 - right)), 1) << left << " to " << right;
+        EXPECT_LE(std::abs(top - (kSize - 1 - bottom)), 1) << top << " to " << bottom;
     }
 }
 
