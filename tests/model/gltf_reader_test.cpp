@@ -125,6 +125,16 @@ Bytes Binary(std::array<int, 5> changes) {
     return bytes;
 }
 
+// The twenty bytes of a .glb's header and its first chunk's header, the
+// chunk empty.
+Bytes HeadersOnly() {
+    Bytes bytes = Binary({0, 0, 0, 0, 0});
+    bytes.resize(20);
+    bytes[8] = 20, bytes[9] = bytes[10] = bytes[11] = 0;
+    bytes[12] = bytes[13] = bytes[14] = bytes[15] = 0;
+    return bytes;
+}
+
 // A mesh of `vertices` points without data, made into faces of three, shown by `nodes` nodes.
 Bytes Instances(int vertices, int nodes) {
     GltfBuffer buffer;
@@ -230,6 +240,7 @@ TEST(GltfReader, DocumentsToObjectsAndMessages) {
         {"a .glb longer than its file", Binary({0, 4, 0, 0, 0}), "0 | NotAModel " + kInvalid + "its header gives a length of...", "model.glb"},
         {"a .glb without its JSON chunk first", Binary({0, 0, 0, 1, 0}), "0 | NotAModel " + kInvalid + "its first chunk is not JSON lying inside the file.", "model.glb"},
         {"a .glb binary chunk past its end", Binary({0, 0, 0, 0, 4}), "0 | NotAModel " + kInvalid + "its binary chunk does not lie inside the file.", "model.glb"},
+        {"a .glb of headers alone", HeadersOnly(), "0 | NotAModel " + kInvalid + "its first chunk is not JSON lying inside the file.", "model.glb"},
         {"a .glb named .gltf is read by its header", Binary({0, 0, 0, 0, 0}), "1 Tri/3/1 keys", "model.gltf"},
         {"JSON deeper than 64 levels", Document(R"("extras":)" + Nested(64)), "0 | Damaged " + kInvalid + "its JSON nests deeper than 64 levels."},
         {"JSON 64 levels deep", Document(R"("extras":)" + Nested(63)), "1 keys"},
@@ -321,6 +332,8 @@ TEST(GltfReader, DocumentsToVerticesAndFaces) {
          "13,1,2,0,0 16,4,5,1,0.5 20,7,8,0.25,1 | 0,1,2"},
         {"scale, then a half turn about X, then translation", Scene(R"("nodes":[{"rotation":[1,0,0,0],"scale":[2,3,4],"translation":[0,0,1],"mesh":0}])"), 0,
          "2,11,-6,0,0 8,23,-15,1,0.5 14,39,-24,0.25,1 | 0,1,2"},
+        {"a turn about Z as a unit quaternion", Scene(R"("nodes":[{"rotation":[0,0,0.6,0.8],"mesh":0}])"), 0,
+         "-1.64,-3,1.52,0,0 -3.68,-6,5.24,1,0.5 -5.72,-10,8.96,0.25,1 | 0,1,2"},
         {"points kept exactly without a transform, negative zeros too", Primitives(R"({"attributes":{"POSITION":0}})", zero), 0,
          "-0,-0,0,0,0 1,-0,0,0,0 0,-0,1,0,0 | 0,1,2"},
         {"a strip, its indices bytes", Primitives(R"({"attributes":{"POSITION":2},"indices":3,"mode":5})", strip), 0,
