@@ -190,6 +190,8 @@ TEST(GltfReader, DocumentsToObjectsAndMessages) {
     badIndex.Add(Bytes8({0, 1, 3}), "SCALAR", 5121);
     flat.Add({}, "VEC2", 5126, 3);
     outside.Add(Bytes8({0, 0, 0, 0}), "VEC3", 5126, 4);
+    GltfBuffer longer = Triangle(); // three points in a view of two
+    longer.Add(Bytes8({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}), "VEC3", 5126, 3);
     quantized.Add(Bytes8({127, 0, 0, 0, 127, 0, 0, 0, 127}), "VEC3", 5120, 0, R"(,"normalized":true)");
     const std::size_t values = sparse.AddFloats({9, 9, 9}, "VEC3");
     const std::size_t indices = sparse.Add(Bytes8({7}), "SCALAR", 5121);
@@ -262,6 +264,8 @@ TEST(GltfReader, DocumentsToObjectsAndMessages) {
         {"an index past the vertices", Primitives(R"({"attributes":{"POSITION":0},"indices":2})", badIndex),
          "0 /0/0 | Damaged " + kInvalid + "a primitive of mesh 0 names vertex 3 of its 3."},
         {"an accessor past its view", Primitives(R"({"attributes":{"POSITION":2}})", outside),
+         "0 /0/0 | Damaged " + kInvalid + "an accessor reaches past the end of buffer view 2."},
+        {"an accessor one element longer than its view", Primitives(R"({"attributes":{"POSITION":2}})", longer),
          "0 /0/0 | Damaged " + kInvalid + "an accessor reaches past the end of buffer view 2."},
         {"coordinates for fewer vertices", Primitives(R"({"attributes":{"POSITION":0,"TEXCOORD_0":2}})", fewCoordinates),
          "0 /0/0 | Damaged " + kInvalid + "a primitive of mesh 0 has 2 texture coordinates for 3 vertices."},
