@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMimeData>
 #include <QRegularExpression>
 
@@ -58,6 +59,14 @@ private slots:
         QCOMPARE(pixels, (QList<int>{399, 166, 173, 107, 63, 23, 292, 107, 63, 23, 75,  11, 284, 20,
                                      75,  37,  284, 20,  359, 11, 26,  20,  12, 11, 62,  13, 16,  39,
                                      57,  13,  0,   145, 399, 21, 214, 75,  87, 18, 12,  60, 102, 81}));
+        // One picture, the logo, filling its frame.
+        QStringList pictures;
+        for (QLabel* label : dialog.findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+            if (!label->pixmap().isNull())
+                pictures << QString("%1 x %2 in %3 x %4")
+                                .arg(label->pixmap().deviceIndependentSize().width()).arg(label->pixmap().deviceIndependentSize().height())
+                                .arg(label->contentsRect().width()).arg(label->contentsRect().height());
+        QCOMPARE(pictures, QStringList{"100 x 79 in 100 x 79"});
     }
 
     void go()
