@@ -378,6 +378,7 @@ TEST(GltfReader, AnimationPlacesFrames) {
                                       R"(,"animations":[{"samplers":[{"input":2,"output":3}],"channels":[{"sampler":0,"target":{"node":0,"path":"rotation"}}]}])")
                              .model;
     const std::vector<float> spline = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 0, 0}; // in, value, out for each key
+    const std::vector<float> tangents = {0, 0, 0, 0, 0, 0, 6, 0, 0, 3, 0, 0, 3, 0, 0, 0, 0, 0};
     const std::tuple<const char*, Bytes, int, std::string> cases[] = {
         {"linear, the first frame", Moving({0, 1}, {0, 0, 0, 3, 0, 0}), 0, "Tri: 1,-3,2 4,-6,5 7,-10,8 | 0,1,2"},
         {"linear, half way", Moving({0, 1}, {0, 0, 0, 3, 0, 0}), 15, "Tri: 2.5,-3,2 5.5,-6,5 8.5,-10,8 | 0,1,2"},
@@ -387,6 +388,8 @@ TEST(GltfReader, AnimationPlacesFrames) {
         {"a step just before its key", Moving({0, 0.5f}, {0, 0, 0, 3, 0, 0}, "STEP"), 14, "Tri: 1,-3,2 4,-6,5 7,-10,8 | 0,1,2"},
         {"a step at its key", Moving({0, 0.5f}, {0, 0, 0, 3, 0, 0}, "STEP"), 15, "Tri: 4,-3,2 7,-6,5 10,-10,8 | 0,1,2"},
         {"a cubic spline a third of the way", Moving({0, 1}, spline, "CUBICSPLINE"), 10, "Tri: 1.77778,-3,2 4.77778,-6,5 7.77778,-10,8 | 0,1,2"},
+        {"a cubic spline leaving and reaching its keys along their tangents", Moving({0, 1}, tangents, "CUBICSPLINE"), 10,
+         "Tri: 2.44444,-3,2 5.44444,-6,5 8.44444,-10,8 | 0,1,2"},
         {"a turn half way, along the great arc", turned, 15, "Tri: 2.82843,-1.41421,2 7.07107,-1.41421,5 12.0208,-2.12132,8 | 0,1,2"},
         {"a child moved with its parent, merged with a still node", nested, 30,
          "C: 4,-8,2 7,-11,5 10,-15,8 1,-3,2 4,-6,5 7,-10,8 | 0,1,2 3,4,5"},
