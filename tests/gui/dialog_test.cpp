@@ -67,6 +67,9 @@ private slots:
                                 .arg(label->pixmap().deviceIndependentSize().width()).arg(label->pixmap().deviceIndependentSize().height())
                                 .arg(label->contentsRect().width()).arg(label->contentsRect().height());
         QCOMPARE(pictures, QStringList{"100 x 79 in 100 x 79"});
+        // Shown, the window has its icon, drawn at each size a desktop asks for.
+        dialog.show();
+        QCOMPARE(dialog.windowIcon().availableSizes(), (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {64, 64}, {128, 128}}));
     }
 
     void go()
