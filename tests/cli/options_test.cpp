@@ -76,6 +76,8 @@ const std::pair<std::vector<std::string>, std::string> kCommandLines[] = {
     {{"--preview-both", "a.3ds"}, "Error: --size and --preview-both need --preview"},
     {{"--preview", "p.png", "a.3ds", "b.3ds"}, "Error: --preview needs exactly one input file"},
     {{"--info", "-d", "x", "a.3ds"}, "Error: --info takes none of -o, -d, --texture, --frames and --morph"},
+    {{"--info", "--frames", "a.3ds"}, "Error: --info takes none of -o, -d, --texture, --frames and --morph"},
+    {{"--preview=p.png", "--morph", "a.3ds"}, "Error: --preview takes none of -o, -d, --texture, --frames and --morph"},
     {{"-j", "0", "a.3ds"}, "Error: -j needs a number of jobs from 1 to 1024, not 0"},
     {{"-j", "1025", "a.3ds"}, "Error: -j needs a number of jobs from 1 to 1024, not 1025"},
     {{"-j", "2x", "a.3ds"}, "Error: -j needs a number of jobs from 1 to 1024, not 2x"},

@@ -190,6 +190,8 @@ TEST(GltfReader, DocumentsToObjectsAndMessages) {
     badIndex.Add(Bytes8({0, 1, 3}), "SCALAR", 5121);
     flat.Add({}, "VEC2", 5126, 3);
     outside.Add(Bytes8({0, 0, 0, 0}), "VEC3", 5126, 4);
+    GltfBuffer late = Triangle(); // one point starting two thirds into a view of two
+    late.Add(Bytes8({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}), "VEC3", 5126, 1, R"(,"byteOffset":16)");
     GltfBuffer longer = Triangle(); // three points in a view of two
     longer.Add(Bytes8({0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}), "VEC3", 5126, 3);
     quantized.Add(Bytes8({127, 0, 0, 0, 127, 0, 0, 0, 127}), "VEC3", 5120, 0, R"(,"normalized":true)");
@@ -264,6 +266,8 @@ TEST(GltfReader, DocumentsToObjectsAndMessages) {
         {"an index past the vertices", Primitives(R"({"attributes":{"POSITION":0},"indices":2})", badIndex),
          "0 /0/0 | Damaged " + kInvalid + "a primitive of mesh 0 names vertex 3 of its 3."},
         {"an accessor past its view", Primitives(R"({"attributes":{"POSITION":2}})", outside),
+         "0 /0/0 | Damaged " + kInvalid + "an accessor reaches past the end of buffer view 2."},
+        {"an accessor whose element runs past its view", Primitives(R"({"attributes":{"POSITION":2}})", late),
          "0 /0/0 | Damaged " + kInvalid + "an accessor reaches past the end of buffer view 2."},
         {"an accessor one element longer than its view", Primitives(R"({"attributes":{"POSITION":2}})", longer),
          "0 /0/0 | Damaged " + kInvalid + "an accessor reaches past the end of buffer view 2."},
