@@ -67,6 +67,21 @@ private slots:
                                 .arg(label->pixmap().deviceIndependentSize().width()).arg(label->pixmap().deviceIndependentSize().height())
                                 .arg(label->contentsRect().width()).arg(label->contentsRect().height());
         QCOMPARE(pictures, QStringList{"100 x 79 in 100 x 79"});
+        // In a wider font a caption grows only up to the box to its right.
+        QApplication::setFont(QFont("DejaVu Sans Mono", 12));
+        CConverterDlg wide;
+        const QList<QWidget*> controls = wide.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        int captions = 0;
+        for (QLabel* label : wide.findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+            for (const QWidget* other : controls)
+                if (label->pixmap().isNull() && other != label && other->x() > label->x() &&
+                    other->y() < label->y() + label->height() && label->y() < other->y() + other->height())
+                {
+                    QVERIFY2(label->x() + label->width() <= other->x(), qPrintable(label->text()));
+                    ++captions;
+                }
+        QCOMPARE(captions, 3); // "Input from:" before its box and "...", "Output to:" before its box
+        QApplication::setFont(QFont("DejaVu Sans", 12));
         // Shown, the window has its icon, drawn at each size a desktop asks for.
         dialog.show();
         QCOMPARE(dialog.windowIcon().availableSizes(), (QList<QSize>{{16, 16}, {32, 32}, {48, 48}, {64, 64}, {128, 128}}));
