@@ -248,6 +248,10 @@ TEST(GltfReader, DocumentsToObjectsAndMessages) {
         {"a .glb named .gltf is read by its header", Binary({0, 0, 0, 0, 0}), "1 Tri/3/1 keys", "model.gltf"},
         {"JSON deeper than 64 levels", Document(R"("extras":)" + Nested(64)), "0 | Damaged " + kInvalid + "its JSON nests deeper than 64 levels."},
         {"JSON 64 levels deep", Document(R"("extras":)" + Nested(63)), "1 keys"},
+        {"an image filling its buffer, its view without an offset",
+         Text(R"({"asset":{"version":"2.0"},"images":[{"bufferView":0}],"bufferViews":[{"buffer":0,"byteLength":4}],)"
+              R"("buffers":[{"byteLength":4,"uri":"data:application/octet-stream;base64,AAAAAA=="}]})"),
+         "1 keys"},
         {"an image outside its buffer",
          Text(R"({"asset":{"version":"2.0"},"images":[{"bufferView":0}],"bufferViews":[{"buffer":0,"byteOffset":18446744073709551600,"byteLength":4}],)"
               R"("buffers":[{"byteLength":4,"uri":"data:application/octet-stream;base64,AAAAAA=="}]})"),
