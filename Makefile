@@ -22,7 +22,7 @@ WITH_ASSERTS   := -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g"
 # Every sanitizer report ends the process with a failure; the suppressions
 # name leaks of system libraries only.
 SANITIZER_ENV  := ASAN_OPTIONS=halt_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-                  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizer/leak_suppressions.txt
+                  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizer/leak_suppressions.txt:print_suppressions=0
 # ThreadSanitizer would otherwise wait a second at the end of every process,
 # of which the suites start hundreds.
 TSAN_ENV := TSAN_OPTIONS=halt_on_error=1:atexit_sleep_ms=50
