@@ -59,8 +59,8 @@ OBJ_FUZZ_ARGS  := -dict=fuzz/obj_tokens.dict -max_len=4096 -timeout=10 -artifact
 # The bounded run of `check`: a fixed number of inputs from a fixed seed, so
 # that a failure in CI can be repeated.
 FUZZ_CHECK_RUNS ?= 600000
-GLTF_FUZZ_CHECK_RUNS ?= 200000
-OBJ_FUZZ_CHECK_RUNS ?= 100000
+GLTF_FUZZ_CHECK_RUNS ?= 150000
+OBJ_FUZZ_CHECK_RUNS ?= 70000
 FUZZ_CHECK_SEED ?= 1
 # `make fuzz`: as long as asked, growing a corpus kept between runs.
 FUZZ_SECONDS ?= 3600
