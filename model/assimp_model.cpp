@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cassert>
-#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -269,13 +268,11 @@ int CAssimpModel::LoadFile(CInputFile* file, LoadMode mode)
 
     std::size_t meshBytes = 0;
     for (const PlannedObject& object : planned)
-        meshBytes += object.vertices * 2 * sizeof(ModelVertex) + object.faces * 2 * sizeof(ModelFace) + 64;
+        meshBytes += MeshBytes(object.vertices, object.faces);
     MakeObjects(static_cast<int>(planned.size()), meshBytes);
     for (std::size_t i = 0; i < planned.size(); ++i)
     {
-        char progress[200];
-        std::snprintf(progress, sizeof progress, "  reading Object %zu of %zu", i, planned.size());
-        ShowProgress(progress);
+        ShowObjectProgress(i, planned.size());
 
         const PlannedObject& plan = planned[i];
         ModelObject& object = m_pObjects[i];

@@ -763,7 +763,7 @@ int CGltfReader::FillObjects()
     const int objectCount = m_model.m_nObjects;
     for (int i = 0; i < objectCount; ++i)
     {
-        m_model.ShowProgress("  reading Object " + std::to_string(i) + " of " + std::to_string(objectCount));
+        m_model.ShowObjectProgress(static_cast<std::size_t>(i), static_cast<std::size_t>(objectCount));
         const auto walked = static_cast<std::size_t>(m_objectWalk[static_cast<std::size_t>(i)]);
         const int meshIndex = m_document.nodes[static_cast<std::size_t>(m_walk[walked].node)].mesh;
         auto found = m_meshes.find(meshIndex);

@@ -93,6 +93,11 @@ void CLoadedModel::ShowProgress(const std::string& text)
         m_pStatusSink->ShowProgress(text);
 }
 
+void CLoadedModel::ShowObjectProgress(std::size_t index, std::size_t count)
+{
+    ShowProgress("  reading Object " + std::to_string(index) + " of " + std::to_string(count));
+}
+
 int CLoadedModel::FinishLoad()
 {
     // Every consumer of a face indexes its object's vertices with it, so a

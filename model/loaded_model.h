@@ -105,10 +105,18 @@ protected:
     // empty objects whose mesh arrays take their memory from the model;
     // meshBytes estimates what those arrays will take.
     void MakeObjects(int count, std::size_t meshBytes);
+    // The memory MakeObjects is told an object's mesh arrays take, for a
+    // source that keeps no arrays of its own beside them.
+    static std::size_t MeshBytes(std::size_t vertices, std::size_t faces)
+    {
+        return vertices * 2 * sizeof(ModelVertex) + faces * 2 * sizeof(ModelFace) + 64;
+    }
     // Ends a failed load: records the kind and puts the message in the
     // status text. Returns 0, the load's result.
     int FailLoad(ErrorKind kind, const std::string& message);
     void ShowProgress(const std::string& text);
+    // "  reading Object index of count", as each source shows its objects.
+    void ShowObjectProgress(std::size_t index, std::size_t count);
     void AddWarning(std::string text) { m_warnings.push_back(std::move(text)); }
     // Names object index after a name of any length, as a .3DS object block
     // would: the first 12 characters are kept, and IsNameCut tells whether

@@ -3,7 +3,6 @@
 #include "platform/memory_advice.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace
 {
@@ -43,9 +42,7 @@ int C3dsParser::ReadTriangleMesh(CByteCursor chunk, int depth)
         return 1;
     ++m_nCurrent;
 
-    char progress[200];
-    std::snprintf(progress, sizeof progress, "  reading Object %d of %d", m_nCurrent, m_model.m_nObjects);
-    m_model.ShowProgress(progress);
+    m_model.ShowObjectProgress(static_cast<std::size_t>(m_nCurrent), static_cast<std::size_t>(m_model.m_nObjects));
 
     const auto index = static_cast<std::size_t>(m_nCurrent);
     ModelObject& object = m_model.m_pObjects[index];

@@ -7,7 +7,6 @@
 #include <array>
 #include <cassert>
 #include <cstdint>
-#include <cstdio>
 #include <istream>
 #include <span>
 #include <streambuf>
@@ -333,15 +332,13 @@ int CObjModel::LoadFile(CInputFile* file, LoadMode mode)
             return 0;
         if (mode == LoadMode::MorphSequence && object.vertices.size() != planned.front().vertices.size())
             return FailLoad(ErrorKind::Damaged, "Error: Object point counts do not match");
-        meshBytes += object.vertices.size() * 2 * sizeof(ModelVertex) + faces * 2 * sizeof(ModelFace) + 64;
+        meshBytes += MeshBytes(object.vertices.size(), faces);
     }
 
     MakeObjects(static_cast<int>(planned.size()), meshBytes);
     for (std::size_t i = 0; i < planned.size(); ++i)
     {
-        char progress[200];
-        std::snprintf(progress, sizeof progress, "  reading Object %zu of %zu", i, planned.size());
-        ShowProgress(progress);
+        ShowObjectProgress(i, planned.size());
 
         const PlannedObject& plan = planned[i];
         ModelObject& object = m_pObjects[i];
